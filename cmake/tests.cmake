@@ -1,0 +1,21 @@
+# One GoogleTest program per folder of tests/, linked against the layer of the same
+# name (and so everything below it). tests/app holds the scenario tests.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+file(GLOB test_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/*)
+foreach(dir IN LISTS test_dirs)
+  if(NOT IS_DIRECTORY ${dir})
+    continue()
+  endif()
+  get_filename_component(name ${dir} NAME)
+  file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(NOT srcs OR NOT TARGET vk_${name})
+    continue()
+  endif()
+  add_executable(test_${name} ${srcs})
+  target_link_libraries(test_${name} PRIVATE vk_${name} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(test_${name} PRIVATE VK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VK_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+endforeach()

@@ -1,0 +1,25 @@
+#pragma once
+// Program paths are GBK texts with backslashes, as on Windows: the run directory
+// followed by a literal such as "\配置图片\背景.JPG".
+
+#include <string>
+
+#include "base/bytes.h"
+#include "base/text.h"
+
+// Directory of the executable, without a trailing separator.
+Text RunDirectory();
+
+// Tests and tools point the program at another run directory.
+void SetRunDirectory(const Text& directory);
+
+// Program path -> host path: backslashes become '/', GBK becomes UTF-8, and where
+// the exact name does not exist a component is matched case-insensitively, as
+// Windows does, so data made there works here.
+std::string HostPath(const Text& program_path);
+
+// Host path (UTF-8) -> program path (GBK).
+Text ProgramPath(const std::string& host_path);
+
+// The whole content of a file; empty when it is missing or cannot be read.
+Bytes ReadFileBytes(const Text& program_path);
