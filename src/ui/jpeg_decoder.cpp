@@ -1,0 +1,108 @@
+// JPEG through the libjpeg API. Errors leave by longjmp to the frame that called
+// setjmp; everything that frame owns lives in a struct outside it. A file that
+// ends early is refused rather than shown half grey.
+
+#include <cstdio>
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include <csetjmp>
+#include <memory>
+
+#include "ui/picture_formats.h"
+
+namespace {
+
+struct JpegError {
+  jpeg_error_mgr mgr;
+  std::jmp_buf jump;
+};
+
+struct JpegJob {
+  jpeg_decompress_struct cinfo;
+  JpegError error;
+  jpeg_progress_mgr progress;
+  Image image;
+  std::vector<std::uint8_t> row;
+};
+
+void OnError(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+}
+
+// Warnings are how libjpeg reports damaged or truncated data: refuse those.
+void OnMessage(j_common_ptr cinfo, int level) {
+  if (level >= 0) return;  // trace messages
+  if (cinfo->err->msg_code == JWRN_EXTRANEOUS_DATA) return;
+  std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+}
+
+// A progressive file can hold a great many tiny scans; stop that early.
+void OnProgress(j_common_ptr cinfo) {
+  auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+  if (d->input_scan_number > 200) std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+}
+
+bool RunJpeg(JpegJob* job, const std::uint8_t* data, std::size_t size) {
+  jpeg_decompress_struct* cinfo = &job->cinfo;
+  cinfo->err = jpeg_std_error(&job->error.mgr);
+  job->error.mgr.error_exit = OnError;
+  job->error.mgr.emit_message = OnMessage;
+  if (setjmp(job->error.jump)) {
+    jpeg_destroy_decompress(cinfo);
+    return false;
+  }
+  jpeg_create_decompress(cinfo);
+  job->progress.progress_monitor = OnProgress;
+  cinfo->progress = &job->progress;
+  jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+  if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) {
+    jpeg_destroy_decompress(cinfo);
+    return false;
+  }
+  if (!PictureSizeAllowed(cinfo->image_width, cinfo->image_height)) {
+    jpeg_destroy_decompress(cinfo);
+    return false;
+  }
+  bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+  cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGBA;
+  jpeg_start_decompress(cinfo);
+  int w = static_cast<int>(cinfo->output_width), h = static_cast<int>(cinfo->output_height);
+  if (!PictureSizeAllowed(w, h) || cinfo->output_components != 4) {
+    jpeg_destroy_decompress(cinfo);
+    return false;
+  }
+  job->image = StillImage(w, h);
+  std::uint8_t* out = job->image.frames[0].rgba.data();
+  while (cinfo->output_scanline < cinfo->output_height) {
+    JSAMPROW row = out + static_cast<std::size_t>(cinfo->output_scanline) * w * 4;
+    if (jpeg_read_scanlines(cinfo, &row, 1) != 1) {
+      jpeg_destroy_decompress(cinfo);
+      return false;
+    }
+  }
+  // Adobe's CMYK files store the inks inverted, which is what nearly every CMYK JPEG is.
+  if (cmyk) {
+    bool inverted = cinfo->saw_Adobe_marker;
+    for (std::size_t i = 0; i < job->image.frames[0].rgba.size(); i += 4) {
+      int c = out[i], m = out[i + 1], y = out[i + 2], k = out[i + 3];
+      if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+      out[i] = static_cast<std::uint8_t>(c * k / 255);
+      out[i + 1] = static_cast<std::uint8_t>(m * k / 255);
+      out[i + 2] = static_cast<std::uint8_t>(y * k / 255);
+      out[i + 3] = 255;
+    }
+  }
+  jpeg_finish_decompress(cinfo);
+  jpeg_destroy_decompress(cinfo);
+  return true;
+}
+
+}  // namespace
+
+Image DecodeJpeg(const std::uint8_t* data, std::size_t size) {
+  if (size < 3) return Image();
+  auto job = std::make_unique<JpegJob>();
+  if (!RunJpeg(job.get(), data, size)) return Image();
+  return std::move(job->image);
+}
