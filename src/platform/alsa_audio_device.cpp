@@ -1,0 +1,81 @@
+#include <alsa/asoundlib.h>
+
+#include "platform/audio_device.h"
+
+int SampleBytes(SampleFormat format) {
+  switch (format) {
+    case SampleFormat::kU8: return 1;
+    case SampleFormat::kS16: return 2;
+    case SampleFormat::kS24: return 3;
+    case SampleFormat::kS32: return 4;
+    case SampleFormat::kFloat32: return 4;
+    case SampleFormat::kFloat64: return 8;
+  }
+  return 0;
+}
+
+namespace {
+
+snd_pcm_format_t AlsaFormat(SampleFormat f) {
+  switch (f) {
+    case SampleFormat::kU8: return SND_PCM_FORMAT_U8;
+    case SampleFormat::kS16: return SND_PCM_FORMAT_S16_LE;
+    case SampleFormat::kS24: return SND_PCM_FORMAT_S24_3LE;
+    case SampleFormat::kS32: return SND_PCM_FORMAT_S32_LE;
+    case SampleFormat::kFloat32: return SND_PCM_FORMAT_FLOAT_LE;
+    case SampleFormat::kFloat64: return SND_PCM_FORMAT_FLOAT64_LE;
+  }
+  return SND_PCM_FORMAT_UNKNOWN;
+}
+
+class AlsaStream : public AudioStream {
+ public:
+  AlsaStream(snd_pcm_t* pcm, std::size_t frameBytes) : pcm_(pcm), frameBytes_(frameBytes) {}
+  ~AlsaStream() override { snd_pcm_close(pcm_); }
+
+  bool Write(const std::uint8_t* data, std::size_t size) override {
+    snd_pcm_uframes_t left = size / frameBytes_;
+    while (left > 0) {
+      snd_pcm_sframes_t n = snd_pcm_writei(pcm_, data, left);
+      if (n == -EAGAIN) continue;
+      if (n < 0) {
+        // An underrun or a suspend is recoverable; anything else ends the sound.
+        if (snd_pcm_recover(pcm_, static_cast<int>(n), 1) < 0) return false;
+        continue;
+      }
+      data += static_cast<std::size_t>(n) * frameBytes_;
+      left -= static_cast<snd_pcm_uframes_t>(n);
+    }
+    return true;
+  }
+
+  bool Drain() override { return snd_pcm_drain(pcm_) == 0; }
+
+ private:
+  snd_pcm_t* pcm_;
+  std::size_t frameBytes_;
+};
+
+class AlsaDevice : public AudioDevice {
+ public:
+  std::unique_ptr<AudioStream> Open(const PcmFormat& f) override {
+    if (f.channels <= 0 || f.channels > 64 || f.rate <= 0) return nullptr;
+    snd_pcm_t* pcm = nullptr;
+    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return nullptr;
+    // Half a second of latency: sounds are short clicks, and this rides out a busy machine.
+    if (snd_pcm_set_params(pcm, AlsaFormat(f.sample), SND_PCM_ACCESS_RW_INTERLEAVED,
+                           static_cast<unsigned>(f.channels), static_cast<unsigned>(f.rate), 1,
+                           500000) < 0) {
+      snd_pcm_close(pcm);
+      return nullptr;
+    }
+    return std::make_unique<AlsaStream>(pcm, static_cast<std::size_t>(SampleBytes(f.sample)) * f.channels);
+  }
+};
+
+}  // namespace
+
+AudioDevice& AlsaAudioDevice() {
+  static AlsaDevice* device = new AlsaDevice;  // never destroyed: worker threads may outlive main
+  return *device;
+}
