@@ -16,7 +16,8 @@
 
 #include "base/bytes.h"
 #include "base/text.h"
-#include "forms/board_models.h"
+#include "ui/sprite_board.h"
+#include "ui/text_rasterizer.h"
 
 enum class ControlKind {
   Button,
@@ -34,10 +35,9 @@ enum class ControlKind {
 };
 const char* ControlKindName(ControlKind kind);  // "button", "edit box", ...
 
-// 0xRRGGBB, or kDefaultColour for "the platform's own".
-using Colour = std::int32_t;
-constexpr Colour kDefaultColour = -1;
-constexpr Colour Rgb(int r, int g, int b) { return (r << 16) | (g << 8) | b; }
+// Colours are packed as the Windows RGB macro does (Colour, RgbColour of
+// ui/text_rasterizer.h); kDefaultColour stands for "the platform's own".
+constexpr Colour kDefaultColour = 0xFFFFFFFFu;
 
 struct Font {
   Text face;       // empty: the window's default font
@@ -295,34 +295,39 @@ class BalloonTip : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::BalloonTip;
   BalloonTip(const char* name, Rect r) : Control(ControlKind::BalloonTip, name, r) {}
-  BalloonTipModel model;  // settings, placement and timing
+  // Settings, placement and timing live in the balloon tip model (ui/), held here
+  // once it lands.
 };
 
 class SpriteBoard : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::SpriteBoard;
   SpriteBoard(const char* name, Rect r, Colour background)
-      : Control(ControlKind::SpriteBoard, name, r), backColour(background) {}
-  Colour backColour;
+      : Control(ControlKind::SpriteBoard, name, r), model(r.width, r.height, background, nullptr) {}
   Border border = Border::None;
-  SpriteBoardModel model;  // sprites, hit test, pointer events
+  // Sprites, hit test and the pointer events (model.events) the program binds.
+  SpriteBoardModel model;
 
-  // The three pointer events the program handles; sprite 0 is the background.
-  std::function<void(int sprite)> onPressed;
-  std::function<void(int sprite, int pressed)> onEntered;
-  std::function<void(int sprite, int pressed)> onLeft;
+  // A disabled board takes no pointer input and reports nothing.
+  void SetDisabled(bool d) {
+    model.disabled = d;
+    Control::SetDisabled(d);
+  }
 };
 
 class SpriteTemplate : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::SpriteTemplate;
   SpriteTemplate(const char* name, Rect r, Text text = {})
-      : Control(ControlKind::SpriteTemplate, name, r), model(std::move(text)) {
-    model.width = r.width;
-    model.height = r.height;
+      : Control(ControlKind::SpriteTemplate, name, r) {
+    settings.left = r.left;
+    settings.top = r.top;
+    settings.width = r.width;
+    settings.height = r.height;
+    settings.text = std::move(text);
   }
-  Font font;
-  SpriteTemplateModel model;  // what sprites created from it copy
+  // What sprites created from it copy (text, font, picture, ...).
+  SpriteTemplateSettings settings;
 };
 
 class WebBox : public Control {

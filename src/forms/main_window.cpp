@@ -1,7 +1,7 @@
 #include "forms/main_window.h"
 
 MainWindow::MainWindow()
-    : Window("Vinkabo_Tamsor专用", {50, 50, 800, 650}, WindowBorder::None, Rgb(192, 192, 192)) {
+    : Window("Vinkabo_Tamsor专用", {50, 50, 800, 650}, WindowBorder::None, RgbColour(192, 192, 192)) {
   controls_ = {
       &气球提示框1, &按钮2, &图形按钮_添加, &选择夹1, &动画物体_修改, &按钮1,
       &按钮_关闭帐号密码显示, &编辑框_密码, &编辑框_帐号, &标签_密码查看背景,
@@ -27,16 +27,17 @@ MainWindow::MainWindow()
   for (EditBox* box : {&编辑框_密码, &编辑框_帐号}) {
     box->border = Border::None;
     box->font = {GBK("宋体"), 16, false};
-    box->backColour = Rgb(255, 255, 255);
+    box->backColour = RgbColour(255, 255, 255);
   }
-  标签_密码查看背景.backColour = Rgb(255, 128, 192);
+  标签_密码查看背景.backColour = RgbColour(255, 128, 192);
   标签_密码查看背景.font = {GBK("宋体"), 12, true};
 
-  动画物体_网站.font = {GBK("宋体"), 12, false};
+  动画物体_网站.settings.font.name = GBK("宋体");
+  动画物体_网站.settings.font.height = 12;
   超文本浏览框1.fontSize = 2;
 
   编辑框_修改_记录号.border = Border::None;
-  编辑框_修改_记录号.backColour = Rgb(255, 255, 255);
+  编辑框_修改_记录号.backColour = RgbColour(255, 255, 255);
   编辑框_修改_密码.SetInputMode(EditBox::kPassword);
   编辑框_添加_密码.SetInputMode(EditBox::kPassword);
   编辑框_添加_描述.border = Border::Single;

@@ -26,9 +26,9 @@ struct MainWindow : Window {
   SpriteTemplate 动画物体_帐号{"动画物体_帐号", {120, 220, 35, 25}};
   SpriteTemplate 动画物体_网站{"动画物体_网站", {55, 245, 100, 20}};
   SpriteTemplate 动画物体_图标{"动画物体_图标", {55, 195, 50, 50}};
-  SpriteBoard 动画框1{"动画框1", {25, 155, 750, 475}, Rgb(0, 96, 192)};
+  SpriteBoard 动画框1{"动画框1", {25, 155, 750, 475}, RgbColour(0, 96, 192)};
   SpriteTemplate 动画物体_分类{"动画物体_分类", {10, 110, 119, 35}};
-  SpriteBoard 动画框_分类{"动画框_分类", {0, 107, 800, 41}, Rgb(128, 128, 255)};
+  SpriteBoard 动画框_分类{"动画框_分类", {0, 107, 800, 41}, RgbColour(128, 128, 255)};
   WebBox 超文本浏览框1{"超文本浏览框1", {-2, -2, 820, 128}};
 
   // Page 0 "修改/删除" of 选择夹1: the modify and delete page.

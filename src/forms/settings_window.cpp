@@ -11,7 +11,7 @@ SettingsWindow::SettingsWindow()
   编辑框1.border = Border::ShallowSunken;
   标签4.font = {GBK("宋体"), 16, true};
   标签4.gradient.mode = 1;
-  标签4.gradient.colours[0] = Rgb(255, 255, 255);
-  标签4.gradient.colours[1] = Rgb(192, 192, 192);
-  标签4.gradient.colours[2] = Rgb(128, 128, 128);
+  标签4.gradient.colours[0] = RgbColour(255, 255, 255);
+  标签4.gradient.colours[1] = RgbColour(192, 192, 192);
+  标签4.gradient.colours[2] = RgbColour(128, 128, 128);
 }
