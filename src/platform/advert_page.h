@@ -1,0 +1,9 @@
+#pragma once
+// Where the web box's advertisement page lives. Only the path is ours to keep; the host
+// is the author's site, by name.
+
+constexpr const char kAdvertHost[] = "www.vinkabo.com";
+constexpr const char kAdvertPath[] = "/rj_gg/Vinkabo.html";
+
+// "http://" + host + path, as the web box's start address.
+inline constexpr const char kAdvertPageAddress[] = "http://www.vinkabo.com/rj_gg/Vinkabo.html";
