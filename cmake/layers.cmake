@@ -1,6 +1,7 @@
-# vk_layer(NAME [DIR folder] DEPS lib...): one static library vk_NAME from src/<folder>/*.cpp.
+# vk_layer(NAME [DIR folder] DEPS lib... [OPTIONAL lib...]): one static library vk_NAME
+# from src/<folder>/*.cpp. OPTIONAL libraries are linked once they exist.
 function(vk_layer name)
-  cmake_parse_arguments(L "" "DIR" "DEPS" ${ARGN})
+  cmake_parse_arguments(L "" "DIR" "DEPS;OPTIONAL" ${ARGN})
   if(NOT L_DIR)
     set(L_DIR ${name})
   endif()
@@ -17,6 +18,11 @@ function(vk_layer name)
   add_library(vk_${name} STATIC ${srcs})
   target_include_directories(vk_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(vk_${name} PUBLIC ${L_DEPS})
+  foreach(dep IN LISTS L_OPTIONAL)
+    if(TARGET ${dep})
+      target_link_libraries(vk_${name} PUBLIC ${dep})
+    endif()
+  endforeach()
   set(VK_LAYERS ${VK_LAYERS} ${name} CACHE INTERNAL "")
 endfunction()
 set(VK_LAYERS "" CACHE INTERNAL "")

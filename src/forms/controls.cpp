@@ -49,7 +49,7 @@ bool IsInvisibleKind(ControlKind k) {
 }  // namespace
 
 bool UserCanReach(const Window& window, const Control& control) {
-  if (window.destroyed() || window.disabled() || IsInvisibleKind(control.kind())) return false;
+  if (window.destroyed() || window.disabled() || window.modalBlocks > 0 || IsInvisibleKind(control.kind())) return false;
   if (!control.visible() || control.disabled()) return false;
   int left = control.left(), top = control.top();
   int areaW = window.width(), areaH = window.height();

@@ -380,6 +380,10 @@ class Window {
   }
   bool destroyed() const { return destroyed_; }
 
+  // A modal window of the program is open over this one: it takes no input meanwhile.
+  // Kept by the backend.
+  int modalBlocks = 0;
+
   std::function<void()> onCreated;     // creation finished: bound to the program's handler
   std::function<void()> onDestroyed;   // set by the backend
   std::function<void()> peerUpdate;    // set by the backend

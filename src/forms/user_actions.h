@@ -16,6 +16,17 @@ bool UserChoose(Window& window, std::string_view name, int item);        // comb
 bool UserSelectPage(Window& window, std::string_view name, int page);    // tab title click
 bool UserMovePointer(Window& window, std::string_view name, int x, int y, int keys = 0);  // button
 
+// Sprite boards, in board pixels: the pointer moves onto the point (enter and leave
+// events as they fall), then the left button goes down and up there.
+bool UserPressBoardAt(Window& window, std::string_view board, int x, int y);
+bool UserMoveOnBoard(Window& window, std::string_view board, int x, int y);
+// The same on a point of the sprite that the hit test gives to it (a visible pixel
+// of it not covered by a sprite above); false when there is none.
+bool UserPressSprite(Window& window, std::string_view board, int sprite);
+bool UserMoveOntoSprite(Window& window, std::string_view board, int sprite);
+// The pointer leaves the board.
+bool UserLeaveBoard(Window& window, std::string_view board);
+
 // The typed control by name, or null when the name is missing or of another kind.
 template <class Kind>
 Kind* FindControl(const Window& window, std::string_view name) {
