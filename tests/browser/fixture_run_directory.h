@@ -1,0 +1,117 @@
+#pragma once
+// A run directory of the test's own, with favorites and settings tables made through
+// the engine, and pictures and sounds written where the program looks for them.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "base/paths.h"
+#include "base/text.h"
+#include "storage/record_file.h"
+
+class FixtureRunDirectory {
+ public:
+  explicit FixtureRunDirectory(const std::string& name) {
+    std::string base = ::testing::TempDir() + "vk_" + name + "_" + std::to_string(getpid());
+    std::string command = "rm -rf '" + base + "'";
+    std::system(command.c_str());
+    mkdir(base.c_str(), 0700);
+    host_ = base;
+    SetRunDirectory(ProgramPath(host_));
+  }
+  ~FixtureRunDirectory() {
+    std::string command = "rm -rf '" + host_ + "'";
+    std::system(command.c_str());
+  }
+
+  const std::string& host() const { return host_; }
+  Text runDirectory() const { return ProgramPath(host_); }
+
+  // The favorites table: fields 1-5 text, 6 number, 7 text, 8 number, 9 text.
+  bool WriteFavorites(const std::vector<FavoriteRecord>& records, std::int32_t numberType = kTypeInt) {
+    const Text path = runDirectory() + GBK("\\数据库.edb");
+    const std::vector<FieldSpec> fields = {
+        {GBK("网站名称"), kTypeText, 120}, {GBK("网站图标"), kTypeText, 200},
+        {GBK("网址"), kTypeText, 300},     {GBK("帐号"), kTypeText, 100},
+        {GBK("密码"), kTypeText, 100},     {GBK("分类"), numberType, 0},
+        {GBK("点击声音"), kTypeText, 200}, {GBK("常用"), numberType, 0},
+        {GBK("描述"), kTypeText, 300}};
+    if (!CreateRecordFile(path, fields) || !OpenRecordFile(path)) return false;
+    bool ok = true;
+    for (const FavoriteRecord& r : records) {
+      ok = ok && AppendBlankRecord() &&
+           ModifyRecord({FieldValue(r.siteName), FieldValue(r.iconPath), FieldValue(r.address),
+                         FieldValue(r.siteAccount), FieldValue(r.sitePassword), Number(numberType, r.category),
+                         FieldValue(r.clickSound), Number(numberType, r.common), FieldValue(r.description)});
+    }
+    CloseRecordFile(path);
+    return ok;
+  }
+
+  struct SettingsRow {
+    Text password;
+    FieldValue check;
+    FieldValue sound;
+  };
+  // The settings table: field 1 text, fields 2 and 3 of the given numeric type.
+  bool WriteSettings(const std::vector<SettingsRow>& rows, std::int32_t numberType = kTypeInt) {
+    const Text path = runDirectory() + GBK("\\md5.edb");
+    if (!CreateRecordFile(path, {{GBK("密码"), kTypeText, 40}, {GBK("验证"), numberType, 0},
+                                 {GBK("声音"), numberType, 0}}) ||
+        !OpenRecordFile(path))
+      return false;
+    bool ok = true;
+    for (const SettingsRow& row : rows)
+      ok = ok && AppendBlankRecord() && ModifyRecord({FieldValue(row.password), row.check, row.sound});
+    CloseRecordFile(path);
+    return ok;
+  }
+  bool WriteSettings(const Text& password, int check, int sound) {
+    return WriteSettings({{password, FieldValue(check), FieldValue(sound)}});
+  }
+
+  // A file below the run directory; `relative` is a program path with a leading backslash.
+  void WriteFile(const Text& relative, const Bytes& bytes) {
+    std::string path = HostPath(runDirectory() + relative);
+    for (size_t slash = path.find('/', host_.size() + 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+      mkdir(path.substr(0, slash).c_str(), 0700);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  }
+
+  static FieldValue Number(std::int32_t type, std::int32_t v) {
+    switch (type) {
+      case kTypeByte: return FieldValue::Byte(static_cast<std::uint8_t>(v));
+      case kTypeShort: return FieldValue::Short(static_cast<std::int16_t>(v));
+      case kTypeLong: return FieldValue::Long(v);
+      case kTypeFloat: return FieldValue::Float(static_cast<float>(v));
+      case kTypeDouble: return FieldValue::Double(v);
+      default: return FieldValue::Int(v);
+    }
+  }
+
+ private:
+  std::string host_;
+};
+
+// A favorite named `name` (GBK) with the usual members derived from it.
+inline FavoriteRecord Favorite(const Text& name, int category, int common) {
+  FavoriteRecord r;
+  r.siteName = name;
+  r.iconPath = "\\" + GBK("网站图标") + "\\" + name + ".png";
+  r.address = "http://" + name + ".example/";
+  r.siteAccount = "acct-" + name;
+  r.sitePassword = "pw-" + name;
+  r.category = category;
+  r.common = common;
+  r.clickSound = "\\" + GBK("声音") + "\\" + GBK("点击声音") + "\\" + name + ".wav";
+  r.description = "about " + name;
+  return r;
+}
