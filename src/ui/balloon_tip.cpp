@@ -126,7 +126,7 @@ BalloonLayout LayOutBalloon(int placement, int x, int y, BalloonSize size, const
   return l;
 }
 
-bool SetBalloonSetting(BalloonTip& tip, int number, int value) {
+bool SetBalloonSetting(BalloonTipModel& tip, int number, int value) {
   int ms = std::max(0, value);
   switch (number) {
     case kBalloonPlacement:
@@ -142,7 +142,7 @@ bool SetBalloonSetting(BalloonTip& tip, int number, int value) {
   return false;
 }
 
-int BalloonSetting(const BalloonTip& tip, int number) {
+int BalloonSetting(const BalloonTipModel& tip, int number) {
   switch (number) {
     case kBalloonPlacement: return tip.placement;
     case kBalloonKeepWhileMoving: return tip.keepWhileMoving ? 1 : 0;
@@ -170,13 +170,13 @@ BalloonSize EstimateBalloonSize(const Text& text, int icon) {
 namespace {
 
 // Fully opaque from this moment on: the last of the fade-in steps.
-std::int64_t FullAt(const BalloonTip& tip) {
+std::int64_t FullAt(const BalloonTipModel& tip) {
   return tip.showAtMs + static_cast<std::int64_t>(kBalloonFadeSteps - 1) * tip.fadeInStepOfPopUp;
 }
 
 }  // namespace
 
-bool BalloonPopUp(BalloonTip& tip, std::int64_t nowMs, int x, int y, const Text& text, int icon,
+bool BalloonPopUp(BalloonTipModel& tip, std::int64_t nowMs, int x, int y, const Text& text, int icon,
                   bool closeAutomatically) {
   if (text.empty()) return false;
   BalloonSize size = tip.measure ? tip.measure(text, icon) : EstimateBalloonSize(text, icon);
@@ -184,7 +184,7 @@ bool BalloonPopUp(BalloonTip& tip, std::int64_t nowMs, int x, int y, const Text&
   tip.view.text = text;
   tip.view.icon = icon < 0 ? -1 : icon;
   tip.view.layout = LayOutBalloon(tip.placement, x, y, size, tip.screen);
-  tip.phase = BalloonTip::kWaiting;
+  tip.phase = BalloonTipModel::kWaiting;
   tip.closeAutomatically = closeAutomatically;
   tip.fadeInStepOfPopUp = tip.fadeInStepMs;
   tip.fadeOutStepOfPopUp = tip.fadeOutStepMs;
@@ -193,20 +193,20 @@ bool BalloonPopUp(BalloonTip& tip, std::int64_t nowMs, int x, int y, const Text&
   return true;
 }
 
-void BalloonClose(BalloonTip& tip) {
-  tip.phase = BalloonTip::kIdle;
+void BalloonClose(BalloonTipModel& tip) {
+  tip.phase = BalloonTipModel::kIdle;
   tip.view.visible = false;
   tip.view.opacity = 0;
 }
 
-BalloonView BalloonTick(BalloonTip& tip, std::int64_t nowMs) {
+BalloonView BalloonTick(BalloonTipModel& tip, std::int64_t nowMs) {
   BalloonView& v = tip.view;
   v.visible = false;
   v.opacity = 0;
-  if (tip.phase == BalloonTip::kIdle) return v;
-  if (tip.phase == BalloonTip::kWaiting) {
+  if (tip.phase == BalloonTipModel::kIdle) return v;
+  if (tip.phase == BalloonTipModel::kWaiting) {
     if (nowMs < tip.showAtMs) return v;
-    tip.phase = BalloonTip::kShowing;
+    tip.phase = BalloonTipModel::kShowing;
   }
   const int stepPercent = 100 / kBalloonFadeSteps;
   if (tip.fadeInStepOfPopUp > 0 && nowMs < FullAt(tip)) {
@@ -225,7 +225,7 @@ BalloonView BalloonTick(BalloonTip& tip, std::int64_t nowMs) {
   return v;
 }
 
-void BalloonPointerMoved(BalloonTip& tip, std::int64_t nowMs) {
+void BalloonPointerMoved(BalloonTipModel& tip, std::int64_t nowMs) {
   if (!tip.keepWhileMoving || !tip.closeAutomatically) return;
   if (!BalloonTick(tip, nowMs).visible) return;
   tip.closeAtMs = std::max(FullAt(tip), nowMs) + tip.displayTimeMs;

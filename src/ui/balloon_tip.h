@@ -58,7 +58,7 @@ struct BalloonView {
   int icon = -1;
 };
 
-struct BalloonTip {
+struct BalloonTipModel {
   // Settings; these defaults hold until the program writes a value.
   int placement = 9;
   bool keepWhileMoving = false;
@@ -83,16 +83,16 @@ struct BalloonTip {
 
 // Writes setting `number`; false (and nothing changes) for an unknown number or a
 // placement outside 0..11. Negative times count as 0.
-bool SetBalloonSetting(BalloonTip& tip, int number, int value);
-int BalloonSetting(const BalloonTip& tip, int number);  // -1 for an unknown number
+bool SetBalloonSetting(BalloonTipModel& tip, int number, int value);
+int BalloonSetting(const BalloonTipModel& tip, int number);  // -1 for an unknown number
 
 // Replaces whatever balloon is showing or waiting. False for an empty text.
-bool BalloonPopUp(BalloonTip& tip, std::int64_t nowMs, int x, int y, const Text& text, int icon,
+bool BalloonPopUp(BalloonTipModel& tip, std::int64_t nowMs, int x, int y, const Text& text, int icon,
                   bool closeAutomatically);
 // The pointer moved while the balloon may be shown.
-void BalloonPointerMoved(BalloonTip& tip, std::int64_t nowMs);
-void BalloonClose(BalloonTip& tip);
+void BalloonPointerMoved(BalloonTipModel& tip, std::int64_t nowMs);
+void BalloonClose(BalloonTipModel& tip);
 // The balloon as it is at `nowMs`; ends the pop-up when it has closed.
-BalloonView BalloonTick(BalloonTip& tip, std::int64_t nowMs);
+BalloonView BalloonTick(BalloonTipModel& tip, std::int64_t nowMs);
 
 BalloonSize EstimateBalloonSize(const Text& text, int icon);

@@ -99,7 +99,7 @@ TEST(BalloonPlacement, ShiftsOntoTheScreenKeepingTheTipOnThePoint) {
 }
 
 TEST(BalloonSettings, ValuesStayUntilWrittenAgain) {
-  BalloonTip tip;
+  BalloonTipModel tip;
   EXPECT_TRUE(SetBalloonSetting(tip, kBalloonPlacement, 2));
   EXPECT_TRUE(SetBalloonSetting(tip, kBalloonDisplayTime, 2500));
   EXPECT_FALSE(SetBalloonSetting(tip, kBalloonPlacement, 12));
@@ -113,8 +113,8 @@ TEST(BalloonSettings, ValuesStayUntilWrittenAgain) {
   EXPECT_FALSE(BalloonPopUp(tip, 20, 500, 400, "", -1, true));
 }
 
-BalloonTip TimedTip(int delay, int display, int fadeIn, int fadeOut, bool keep) {
-  BalloonTip tip;
+BalloonTipModel TimedTip(int delay, int display, int fadeIn, int fadeOut, bool keep) {
+  BalloonTipModel tip;
   tip.screen = kScreen;
   SetBalloonSetting(tip, kBalloonInitialDelay, delay);
   SetBalloonSetting(tip, kBalloonDisplayTime, display);
@@ -125,7 +125,7 @@ BalloonTip TimedTip(int delay, int display, int fadeIn, int fadeOut, bool keep) 
 }
 
 TEST(BalloonTiming, DelayThenDisplayTimeWithoutFades) {
-  BalloonTip tip = TimedTip(100, 2500, 0, 0, false);
+  BalloonTipModel tip = TimedTip(100, 2500, 0, 0, false);
   ASSERT_TRUE(BalloonPopUp(tip, 1000, 500, 400, "x", -1, true));
   EXPECT_FALSE(BalloonTick(tip, 1000).visible);
   EXPECT_FALSE(BalloonTick(tip, 1099).visible);
@@ -136,11 +136,11 @@ TEST(BalloonTiming, DelayThenDisplayTimeWithoutFades) {
   EXPECT_TRUE(BalloonTick(tip, 3599).visible);
   BalloonPointerMoved(tip, 3000);  // 44 is false: moving changes nothing
   EXPECT_FALSE(BalloonTick(tip, 3600).visible);
-  EXPECT_EQ(BalloonTip::kIdle, tip.phase);
+  EXPECT_EQ(BalloonTipModel::kIdle, tip.phase);
 }
 
 TEST(BalloonTiming, FiveFadeStepsOfTwentyPercent) {
-  BalloonTip tip = TimedTip(0, 1000, 10, 20, false);
+  BalloonTipModel tip = TimedTip(0, 1000, 10, 20, false);
   ASSERT_TRUE(BalloonPopUp(tip, 0, 500, 400, "x", -1, true));
   int in[] = {20, 40, 60, 80, 100};
   for (int i = 0; i < 5; ++i) {
@@ -159,7 +159,7 @@ TEST(BalloonTiming, FiveFadeStepsOfTwentyPercent) {
 }
 
 TEST(BalloonTiming, MovingRestartsTheDisplayTimeWhenKept) {
-  BalloonTip tip = TimedTip(0, 1000, 0, 0, true);
+  BalloonTipModel tip = TimedTip(0, 1000, 0, 0, true);
   ASSERT_TRUE(BalloonPopUp(tip, 0, 500, 400, "x", -1, true));
   BalloonPointerMoved(tip, 900);
   EXPECT_TRUE(BalloonTick(tip, 1899).visible);
@@ -172,7 +172,7 @@ TEST(BalloonTiming, MovingRestartsTheDisplayTimeWhenKept) {
 }
 
 TEST(BalloonTiming, NoAutomaticCloseAndReplacement) {
-  BalloonTip tip = TimedTip(0, 100, 0, 0, false);
+  BalloonTipModel tip = TimedTip(0, 100, 0, 0, false);
   ASSERT_TRUE(BalloonPopUp(tip, 0, 500, 400, "first", -1, false));
   EXPECT_TRUE(BalloonTick(tip, 100000).visible);
   // A new pop-up replaces it and waits for its own delay.
