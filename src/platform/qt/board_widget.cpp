@@ -1,0 +1,92 @@
+#include "platform/qt/board_widget.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <cmath>
+
+namespace {
+
+// Board pixels are whole pixels; a fractional position lies in the pixel it covers.
+int Pixel(double v) { return static_cast<int>(std::floor(v)); }
+
+}  // namespace
+
+BoardWidget::BoardWidget(SpriteBoardModel& model, QWidget* parent)
+    : QWidget(parent), model_(&model), alive_(model.Liveness()) {
+  setMouseTracking(true);
+  // Every pixel comes from the surface: Qt need not clear behind it.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  resize(model.width, model.height);
+  model.areaInvalidated = [this](const BoardRect& r) {
+    update(QRect(r.left, r.top, r.width, r.height));
+  };
+}
+
+BoardWidget::~BoardWidget() {
+  if (SpriteBoardModel* m = Model()) m->areaInvalidated = nullptr;
+}
+
+SpriteBoardModel* BoardWidget::Model() const { return alive_.expired() ? nullptr : model_; }
+
+void BoardWidget::paintEvent(QPaintEvent* event) {
+  if (SpriteBoardModel* m = Model()) ComposeDirty(*m, surface_);
+  QPainter painter(this);
+  if (surface_.width <= 0 || surface_.height <= 0) {
+    painter.fillRect(event->rect(), Qt::black);
+    return;
+  }
+  // One copy of the composed pixels to the screen.
+  const QImage view(surface_.rgba.data(), surface_.width, surface_.height, surface_.width * 4,
+                    QImage::Format_RGBX8888);
+  painter.drawImage(event->rect().topLeft(), view, event->rect());
+}
+
+// In the handlers below the model call comes last: a board handler may have destroyed
+// this widget's window by the time it returns.
+
+void BoardWidget::mousePressEvent(QMouseEvent* event) {
+  event->accept();
+  SpriteBoardModel* m = Model();
+  if (!m) return;
+  const int x = Pixel(event->position().x()), y = Pixel(event->position().y());
+  if (event->button() == Qt::LeftButton) m->LeftButtonDown(x, y);
+  else if (event->button() == Qt::RightButton) m->RightButtonDown(x, y);
+}
+
+void BoardWidget::mouseReleaseEvent(QMouseEvent* event) {
+  event->accept();
+  SpriteBoardModel* m = Model();
+  if (!m) return;
+  const int x = Pixel(event->position().x()), y = Pixel(event->position().y());
+  if (event->button() == Qt::LeftButton) m->LeftButtonUp(x, y);
+  else if (event->button() == Qt::RightButton) m->RightButtonUp(x, y);
+}
+
+void BoardWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  event->accept();
+  SpriteBoardModel* m = Model();
+  if (!m) return;
+  const int x = Pixel(event->position().x()), y = Pixel(event->position().y());
+  if (event->button() == Qt::LeftButton) m->LeftDoubleClick(x, y);
+  else if (event->button() == Qt::RightButton) m->RightButtonDown(x, y);
+}
+
+void BoardWidget::mouseMoveEvent(QMouseEvent* event) {
+  event->accept();
+  SpriteBoardModel* m = Model();
+  if (!m) return;
+  const int x = Pixel(event->position().x()), y = Pixel(event->position().y());
+  // While a button is held Qt keeps sending moves from outside the widget; out there
+  // the pointer is off the board.
+  if (x >= 0 && y >= 0 && x < m->width && y < m->height && rect().contains(x, y))
+    m->PointerMove(x, y, (event->buttons() & Qt::LeftButton) != 0);
+  else
+    m->PointerLeftBoard();
+}
+
+void BoardWidget::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  if (SpriteBoardModel* m = Model()) m->PointerLeftBoard();
+}
