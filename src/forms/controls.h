@@ -16,6 +16,7 @@
 
 #include "base/bytes.h"
 #include "base/text.h"
+#include "ui/balloon_tip.h"
 #include "ui/sprite_board.h"
 #include "ui/text_rasterizer.h"
 
@@ -295,8 +296,7 @@ class BalloonTip : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::BalloonTip;
   BalloonTip(const char* name, Rect r) : Control(ControlKind::BalloonTip, name, r) {}
-  // Settings, placement and timing live in the balloon tip model (ui/), held here
-  // once it lands.
+  BalloonTipModel model;  // settings 18, 44, 60-63, placement and timing
 };
 
 class SpriteBoard : public Control {

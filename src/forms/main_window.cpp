@@ -1,5 +1,7 @@
 #include "forms/main_window.h"
 
+#include "platform/advert_page.h"
+
 MainWindow::MainWindow()
     : Window("Vinkabo_Tamsor专用", {50, 50, 800, 650}, WindowBorder::None, RgbColour(192, 192, 192)) {
   controls_ = {
@@ -35,6 +37,7 @@ MainWindow::MainWindow()
   动画物体_网站.settings.font.name = GBK("宋体");
   动画物体_网站.settings.font.height = 12;
   超文本浏览框1.fontSize = 2;
+  超文本浏览框1.startAddress = kAdvertPageAddress;
 
   编辑框_修改_记录号.border = Border::None;
   编辑框_修改_记录号.backColour = RgbColour(255, 255, 255);
