@@ -1,0 +1,3 @@
+#include "protection/password.h"
+
+bool VerifyPassword(const Text& entered, const Text& stored) { return entered == stored; }
