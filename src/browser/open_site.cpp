@@ -1,0 +1,56 @@
+#include "browser/open_site.h"
+
+#include "base/paths.h"
+#include "browser/program_sound.h"
+#include "browser/site_board.h"
+#include "browser/tip_popup.h"
+#include "ui/balloon_tip.h"
+
+namespace {
+
+bool IsIconSprite(const AppState& s, int sprite) {
+  for (const SiteTile& t : s.tiles)
+    if (t.iconSprite == sprite) return true;
+  return false;
+}
+
+}  // namespace
+
+const std::vector<BalloonSettingWrite>& DescriptionTipSettings() {
+  // No fading, shown after 100 ms for 2500 ms, kept up while the pointer moves.
+  static const std::vector<BalloonSettingWrite> writes = {
+      {kBalloonFadeInStep, 0},
+      {kBalloonFadeOutStep, 0},
+      {kBalloonInitialDelay, 100},
+      {kBalloonDisplayTime, 2500},
+      {kBalloonKeepWhileMoving, 1},
+  };
+  return writes;
+}
+
+void IconHoverStep(Program& program, int sprite) {
+  if (!IsIconSprite(program.state, sprite)) return;
+  const Text description = HoveredRecord(program.state).description;
+  WriteTipSettings(program, DescriptionTipSettings());
+  program.mainWindow.动画框1.model.SetObjectPicture(sprite,
+                                                 ReadFileBytes(RunDirectory() + GBK("\\网站图标\\点击打开.PNG")));
+  PointerService* pointer = program.services.pointer;
+  int px = pointer ? pointer->PointerX() : 0;
+  int py = pointer ? pointer->PointerY() : 0;
+  PopTip(program, px - 10, py - 10, description);
+}
+
+void IconLeaveStep(Program& program, int sprite) {
+  if (!IsIconSprite(program.state, sprite)) return;
+  // The scale FitIconToTemplate gave the icon stays; the tip closes by itself.
+  const Text iconPath = HoveredRecord(program.state).iconPath;
+  program.mainWindow.动画框1.model.SetObjectPicture(sprite, ReadFileBytes(RunDirectory() + iconPath));
+}
+
+void OpenSiteOfTile(Program& program, int sprite) {
+  if (!IsIconSprite(program.state, sprite)) return;
+  const FavoriteRecord r = HoveredRecord(program.state);
+  // Passed exactly as stored: no scheme is added, nothing is checked.
+  if (program.services.shell) program.services.shell->OpenAddress(r.address);
+  PlayProgramSound(program, r.clickSound);
+}
