@@ -1,0 +1,43 @@
+#pragma once
+// The Qt window backend: each window of the model becomes a top-level widget with one
+// peer per control, and each message loop is a QEventLoop that ends when its window
+// is destroyed. Destroying the main window (the first window shown that is not modal)
+// destroys every other open window too, so every loop returns and the program ends.
+
+#include <QEventLoop>
+#include <QPointer>
+#include <memory>
+#include <vector>
+
+#include "forms/window_backend.h"
+#include "platform/qt/control_peers.h"
+#include "platform/qt/qt_text_rasterizer.h"
+
+class QtWindowBackend : public WindowBackend {
+ public:
+  QtWindowBackend();
+  ~QtWindowBackend() override;
+  void ShowWindow(Window& window, bool modal) override;
+  void RunUntilDestroyed(Window& window) override;
+
+  // The top-level widget of an open window (tests look at it); null when not open.
+  WindowPeer* PeerOf(const Window& window) const;
+
+  // Client size of a window with a fixed dialog frame of the given outer size.
+  static QSize DialogClientSize(int outerWidth, int outerHeight);
+
+ private:
+  struct Open {
+    Window* model = nullptr;
+    QPointer<WindowPeer> peer;
+    Liveness alive;
+    bool modal = false;
+    QEventLoop* loop = nullptr;
+  };
+  Open* Find(const Window& window) const;
+  void Destroyed(Window& window);
+
+  std::vector<std::unique_ptr<Open>> open_;
+  Window* main_ = nullptr;
+  QtTextRasterizer rasterizer_;
+};
