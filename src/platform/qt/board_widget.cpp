@@ -31,12 +31,18 @@ BoardWidget::~BoardWidget() {
 SpriteBoardModel* BoardWidget::Model() const { return alive_.expired() ? nullptr : model_; }
 
 void BoardWidget::paintEvent(QPaintEvent* event) {
-  if (SpriteBoardModel* m = Model()) ComposeDirty(*m, surface_);
-  QPainter painter(this);
-  if (surface_.width <= 0 || surface_.height <= 0) {
-    painter.fillRect(event->rect(), Qt::black);
-    return;
+  QColor background(Qt::black);
+  if (SpriteBoardModel* m = Model()) {
+    ComposeDirty(*m, surface_);
+    background = QColor(ColourRed(m->background), ColourGreen(m->background),
+                        ColourBlue(m->background));
   }
+  QPainter painter(this);
+  // The board's own size is what it composes; a larger widget shows the background
+  // colour beyond it.
+  if (event->rect().right() >= surface_.width || event->rect().bottom() >= surface_.height)
+    painter.fillRect(event->rect(), background);
+  if (surface_.width <= 0 || surface_.height <= 0) return;
   // One copy of the composed pixels to the screen.
   const QImage view(surface_.rgba.data(), surface_.width, surface_.height, surface_.width * 4,
                     QImage::Format_RGBX8888);
