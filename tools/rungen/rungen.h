@@ -1,0 +1,13 @@
+#pragma once
+// The parts of the run directory, each written by its own file.
+
+#include <string>
+#include <vector>
+
+#include "output.h"
+#include "sites.h"
+
+void WriteSkin(const Output& out);
+void WriteIcons(const Output& out, const std::vector<Site>& sites);
+void WriteSounds(const Output& out);
+void WriteTables(const Output& out, const std::vector<Site>& sites);
