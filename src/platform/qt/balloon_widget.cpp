@@ -1,0 +1,122 @@
+#include "platform/qt/balloon_widget.h"
+
+#include <QCursor>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QStyle>
+#include <chrono>
+
+namespace {
+
+constexpr int kPadding = 6;
+constexpr int kIconSide = 16;
+constexpr int kRadius = 6;
+
+QString Unicode(const Text& gbk) { return QString::fromUtf8(GbkToUtf8(gbk).c_str()); }
+
+QRect Extent(const BalloonLayout& l) {
+  QRect body(l.body.left, l.body.top, l.body.width, l.body.height);
+  return body.united(QRect(l.tipX, l.tipY, 1, 1)).adjusted(-1, -1, 1, 1);
+}
+
+}  // namespace
+
+std::int64_t SteadyClockMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+BalloonWidget::BalloonWidget(BalloonTipModel& model, QRect screen, std::function<std::int64_t()> clock)
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      model_(model),
+      clock_(clock ? std::move(clock) : SteadyClockMs) {
+  setAttribute(Qt::WA_TranslucentBackground);
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+  // The balloon's 宋体 9 point: a Simplified Chinese face at 12 pixels.
+  font_.setFamilies({"SimSun", "NSimSun", "WenQuanYi Zen Hei", "Noto Sans CJK SC"});
+  font_.setPixelSize(12);
+  if (screen.isEmpty() && QGuiApplication::primaryScreen())
+    screen = QGuiApplication::primaryScreen()->geometry();
+  if (!screen.isEmpty()) model_.screen = {screen.x(), screen.y(), screen.width(), screen.height()};
+  model_.measure = [this](const Text& text, int icon) {
+    QFontMetrics fm(font_);
+    QRect r = fm.boundingRect(QRect(0, 0, 4000, 4000), Qt::AlignLeft | Qt::AlignTop, Unicode(text));
+    int iconRoom = icon >= 0 ? kIconSide + kPadding : 0;
+    return BalloonSize{r.width() + 2 * kPadding + iconRoom,
+                       std::max(r.height(), icon >= 0 ? kIconSide : 0) + 2 * kPadding};
+  };
+  lastPointer_ = QCursor::pos();
+  timer_.setInterval(15);
+  QObject::connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+  timer_.start();
+}
+
+BalloonWidget::~BalloonWidget() { model_.measure = nullptr; }
+
+void BalloonWidget::Tick() {
+  const std::int64_t now = clock_();
+  QPoint pointer = QCursor::pos();
+  if (pointer != lastPointer_) {
+    lastPointer_ = pointer;
+    BalloonPointerMoved(model_, now);
+  }
+  BalloonView v = BalloonTick(model_, now);
+  bool changed = v.visible != view_.visible || v.opacity != view_.opacity || v.text != view_.text ||
+                 v.layout.tipX != view_.layout.tipX || v.layout.tipY != view_.layout.tipY ||
+                 v.layout.body.left != view_.layout.body.left || v.layout.body.top != view_.layout.body.top;
+  view_ = v;
+  if (!v.visible) {
+    if (isVisible()) hide();
+    return;
+  }
+  QRect extent = Extent(v.layout);
+  if (geometry() != extent) setGeometry(extent);
+  if (!isVisible()) show();
+  if (changed) update();
+}
+
+void BalloonWidget::paintEvent(QPaintEvent*) {
+  if (!view_.visible) return;
+  const BalloonLayout& l = view_.layout;
+  const QPoint origin = geometry().topLeft();
+  auto local = [&](int x, int y) { return QPointF(x - origin.x() + 0.5, y - origin.y() + 0.5); };
+
+  QPainterPath bubble;
+  bubble.addRoundedRect(QRectF(local(l.body.left, l.body.top), QSizeF(l.body.width - 1, l.body.height - 1)),
+                        kRadius, kRadius);
+  QPainterPath pointer;
+  pointer.moveTo(local(l.baseX1, l.baseY1));
+  pointer.lineTo(local(l.tipX, l.tipY));
+  pointer.lineTo(local(l.baseX2, l.baseY2));
+  pointer.closeSubpath();
+  QPainterPath shape = bubble.united(pointer);
+
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setOpacity(view_.opacity / 100.0);
+  p.setPen(QPen(QColor(0x76, 0x76, 0x76), 1));
+  p.setBrush(QColor(0xFF, 0xFF, 0xE1));  // the classic tip yellow
+  p.drawPath(shape);
+
+  QRect inner(l.body.left - origin.x() + kPadding, l.body.top - origin.y() + kPadding,
+              l.body.width - 2 * kPadding, l.body.height - 2 * kPadding);
+  if (view_.icon >= 0) {
+    // No image list is loaded: icons 0, 1, 2 are the style's information, warning
+    // and error icons.
+    static const QStyle::StandardPixmap kIcons[] = {QStyle::SP_MessageBoxInformation,
+                                                    QStyle::SP_MessageBoxWarning,
+                                                    QStyle::SP_MessageBoxCritical};
+    if (view_.icon < 3) {
+      QIcon icon = style()->standardIcon(kIcons[view_.icon]);
+      p.drawPixmap(inner.left(), inner.top(), icon.pixmap(kIconSide, kIconSide));
+    }
+    inner.setLeft(inner.left() + kIconSide + kPadding);
+  }
+  p.setFont(font_);
+  p.setPen(Qt::black);
+  p.drawText(inner, Qt::AlignLeft | Qt::AlignTop, Unicode(view_.text));
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The peer of the balloon tip: a frameless top-level window that draws the model's
+// current view, a rounded bubble whose pointer touches the pop-up point. A timer
+// asks the model for its view and feeds it the pointer's movements.
+//
+// The model outlives the widget. Pop-up times must come from the same clock the
+// widget ticks with: by default the steady clock in milliseconds, which is what the
+// program's ClockService gives.
+
+#include <QRect>
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+#include "ui/balloon_tip.h"
+
+class BalloonWidget : public QWidget {
+ public:
+  // `screen`: the screen area the balloon keeps to; empty = the primary screen.
+  explicit BalloonWidget(BalloonTipModel& model, QRect screen = QRect(),
+                         std::function<std::int64_t()> clock = nullptr);
+  ~BalloonWidget() override;
+
+  // One timer step: reads the view for the clock's current time and shows, moves,
+  // repaints or hides the window. Public so that tests can step it.
+  void Tick();
+
+  const BalloonView& view() const { return view_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  BalloonTipModel& model_;
+  std::function<std::int64_t()> clock_;
+  QTimer timer_;
+  BalloonView view_;
+  QPoint lastPointer_;
+  QFont font_;
+};
+
+// Milliseconds of the steady clock: the clock pop-ups of the real program use.
+std::int64_t SteadyClockMs();
