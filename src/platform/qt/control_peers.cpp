@@ -14,6 +14,10 @@
 #include <QUrl>
 
 #include "platform/qt/board_widget.h"
+#if __has_include("platform/qt/balloon_widget.h")
+#include "platform/qt/balloon_widget.h"
+#define VK_HAVE_BALLOON_WIDGET 1
+#endif
 #include "platform/qt/qt_images.h"
 #include "platform/qt/qt_text_rasterizer.h"
 #include "platform/qt/web_box_view.h"
@@ -344,8 +348,9 @@ Made MakePeer(Control& c, QWidget* parent, const Liveness& alive, TextRasterizer
 }
 }  // namespace
 
-void CreateControlPeers(Window& window, WindowPeer* top, const Liveness& alive,
-                        TextRasterizer* rasterizer) {
+std::vector<QWidget*> CreateControlPeers(Window& window, WindowPeer* top, const Liveness& alive,
+                                         TextRasterizer* rasterizer) {
+  std::vector<QWidget*> ownWindows;
   const auto& controls = window.controls();
   // Tab controls first: their pages are the parents of their children.
   for (Control* c : controls) {
@@ -363,6 +368,13 @@ void CreateControlPeers(Window& window, WindowPeer* top, const Liveness& alive,
   }
   for (Control* c : controls) {
     if (c->kind() == ControlKind::TabControl) continue;
+#ifdef VK_HAVE_BALLOON_WIDGET
+    if (c->kind() == ControlKind::BalloonTip) {
+      // A window of its own over everything; it only reads the model.
+      ownWindows.push_back(new BalloonWidget(static_cast<BalloonTip*>(c)->model));
+      continue;
+    }
+#endif
     TabPeer* tab = nullptr;
     QWidget* parent = top;
     if (TabControl* t = c->parentTab()) {
@@ -386,6 +398,7 @@ void CreateControlPeers(Window& window, WindowPeer* top, const Liveness& alive,
   // Stacking: a control listed earlier lies above those listed after it.
   for (auto it = controls.rbegin(); it != controls.rend(); ++it)
     if (QWidget* w = PeerWidget(top, **it)) w->raise();
+  return ownWindows;
 }
 
 QWidget* PeerWidget(QWidget* top, const Control& control) {

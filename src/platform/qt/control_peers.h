@@ -94,9 +94,10 @@ class GraphicButtonPeer : public QAbstractButton {
 };
 
 // Creates the peers of every control of `window` under `top` in stacking order and
-// connects them. `rasterizer` renders the boards' sprite texts.
-void CreateControlPeers(Window& window, WindowPeer* top, const Liveness& alive,
-                        TextRasterizer* rasterizer);
+// connects them. `rasterizer` renders the boards' sprite texts. Returns the peers that
+// are windows of their own (the balloon tip), which the caller deletes with `top`.
+std::vector<QWidget*> CreateControlPeers(Window& window, WindowPeer* top, const Liveness& alive,
+                                         TextRasterizer* rasterizer);
 
 // The widget of a control, once created (tests look at it); null for the invisible kinds.
 QWidget* PeerWidget(QWidget* top, const Control& control);

@@ -20,6 +20,7 @@ QtWindowBackend::~QtWindowBackend() {
   for (auto& o : open_) {
     *o->alive = false;
     ForgetPeers(*o->model);
+    for (auto& w : o->ownWindows) delete w.data();
     delete o->peer.data();
   }
 }
@@ -57,7 +58,8 @@ void QtWindowBackend::ShowWindow(Window& window, bool modal) {
     peer->setFixedSize(DialogClientSize(window.width(), window.height()));
   }
   peer->move(window.left(), window.top());
-  CreateControlPeers(window, peer, open->alive, &rasterizer_);
+  for (QWidget* w : CreateControlPeers(window, peer, open->alive, &rasterizer_))
+    open->ownWindows.push_back(w);
 
   Liveness alive = open->alive;
   QPointer<WindowPeer> p = peer;
@@ -90,6 +92,9 @@ void QtWindowBackend::Destroyed(Window& window) {
     o->peer->hide();
     o->peer->deleteLater();
   }
+  // These read the model on their own timers: they go before the model can.
+  for (auto& w : o->ownWindows) delete w.data();
+  o->ownWindows.clear();
   if (o->modal)
     for (auto& other : open_)
       if (other.get() != o && other->model->modalBlocks > 0) --other->model->modalBlocks;

@@ -33,6 +33,7 @@ class QtWindowBackend : public WindowBackend {
     Liveness alive;
     bool modal = false;
     QEventLoop* loop = nullptr;
+    std::vector<QPointer<QWidget>> ownWindows;  // peers with windows of their own
   };
   Open* Find(const Window& window) const;
   void Destroyed(Window& window);

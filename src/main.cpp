@@ -1,0 +1,43 @@
+// The program: the real services and the Qt window backend around ProgramEntry.
+
+#include <QApplication>
+#include <chrono>
+
+#include "app/program_entry.h"
+#include "platform/connectivity.h"
+#include "platform/qt/qt_application.h"
+#include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/shell_open.h"
+#include "ui/sound_player.h"
+
+namespace {
+class SteadyClock : public ClockService {
+ public:
+  std::int64_t NowMs() override {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  }
+};
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  SetUpQtApplication(app);
+
+  QtMessageBox messageBox;
+  QtInputBox inputBox;
+  QtFileDialog fileDialog;
+  SoundPlayer sound;
+  XdgShellService shell;
+  CurlNetworkService network;
+  QtPointer pointer;
+  SteadyClock clock;
+  InstallFatalErrorMessageBox(messageBox);
+
+  QtWindowBackend windows;
+  Program program;
+  program.services = {&messageBox, &inputBox, &fileDialog, &sound, &shell, &network, &pointer, &clock};
+  program.windows = &windows;
+  return ProgramEntry(program);
+}

@@ -1,0 +1,24 @@
+#include "platform/qt/qt_application.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QStyleFactory>
+
+#include "base/fatal_error.h"
+#include "platform/qt/qt_text_rasterizer.h"
+#include "ui/services.h"
+
+void SetUpQtApplication(QApplication& app) {
+  if (QStyle* style = QStyleFactory::create("Windows")) app.setStyle(style);
+  SpriteFont songti;
+  songti.name = GBK("宋体");
+  QFont font(QtFontFamily(songti));
+  font.setPixelSize(12);
+  app.setFont(font);
+  // The program ends when its main window is destroyed, not when the last window closes.
+  app.setQuitOnLastWindowClosed(false);
+}
+
+void InstallFatalErrorMessageBox(MessageBoxService& messageBox) {
+  SetFatalErrorPresenter([&messageBox](const Text& message) { messageBox.Show(message, 0x10, nullptr); });
+}
