@@ -42,17 +42,17 @@ void Fill(Surface& s, const BoardRect& a, Colour c) {
                 static_cast<std::size_t>(a.width) * 4);
 }
 
-void DrawSprite(Surface& s, const Sprite& sp, const BoardRect& area) {
-  const BoardRect r = sp.Rect();
+void DrawImage(Surface& s, const Image& img, const BoardRect& r, int opacity, int transparent,
+               const BoardRect& area) {
   const BoardRect d = Intersect(r, area);
   if (d.empty()) return;
-  const unsigned keep = static_cast<unsigned>(100 - std::clamp(sp.opacity, 0, 100));
+  const unsigned keep = static_cast<unsigned>(100 - std::clamp(opacity, 0, 100));
   if (keep == 0) return;
-  const bool keyed = sp.transparentColour >= 0;
-  const std::uint8_t kr = static_cast<std::uint8_t>(ColourRed(sp.transparentColour));
-  const std::uint8_t kg = static_cast<std::uint8_t>(ColourGreen(sp.transparentColour));
-  const std::uint8_t kb = static_cast<std::uint8_t>(ColourBlue(sp.transparentColour));
-  const std::uint8_t* src = sp.drawn.pixels();
+  const bool keyed = transparent >= 0;
+  const std::uint8_t kr = static_cast<std::uint8_t>(ColourRed(transparent));
+  const std::uint8_t kg = static_cast<std::uint8_t>(ColourGreen(transparent));
+  const std::uint8_t kb = static_cast<std::uint8_t>(ColourBlue(transparent));
+  const std::uint8_t* src = img.pixels();
   for (int y = d.top; y < d.top + d.height; ++y) {
     const std::uint8_t* sp4 =
         src + (static_cast<std::size_t>(y - r.top) * r.width + (d.left - r.left)) * 4;
@@ -74,6 +74,10 @@ void DrawSprite(Surface& s, const Sprite& sp, const BoardRect& area) {
       dp[2] = static_cast<std::uint8_t>(Div255(sp4[2] * a + dp[2] * na));
     }
   }
+}
+
+void DrawSprite(Surface& s, const Sprite& sp, const BoardRect& area) {
+  DrawImage(s, sp.drawn, sp.Rect(), sp.opacity, sp.transparentColour, area);
 }
 
 // One frame, nearest source pixel: colours stay exact.
@@ -148,6 +152,9 @@ void ComposeArea(const SpriteBoardModel& board, Surface& surface, BoardRect area
   area = Clip(area, std::min(board.width, surface.width), std::min(board.height, surface.height));
   if (area.empty()) return;
   Fill(surface, area, board.background);
+  const Image& back = board.backgroundPicture;
+  if (!back.empty())
+    DrawImage(surface, back, {0, 0, back.width, back.height}, 0, kNoTransparentColour, area);
   for (const Sprite& sp : board.sprites)
     if (sp.visible && !sp.drawn.empty()) DrawSprite(surface, sp, area);
 }

@@ -18,7 +18,7 @@ struct Surface {
 // Makes the surface the given size; its content is then undefined until composed.
 void ResizeSurface(Surface& surface, int width, int height);
 
-// Composes `area` (clipped to board and surface): the background colour, then every
+// Composes `area` (clipped to board and surface): the background colour and picture, then every
 // visible sprite with a drawn image in list order, with its alpha, opacity and
 // transparent colour.
 void ComposeArea(const SpriteBoardModel& board, Surface& surface, BoardRect area);

@@ -39,9 +39,11 @@ int TopLeftColour(const Image& img) {
   return static_cast<int>(RgbColour(p[0], p[1], p[2]));
 }
 
+// Rounded to the nearest pixel. Bounded, so that a wild scale cannot ask for gigabytes.
+constexpr long long kMaxDrawnSide = 4096;
 int ScaledSize(int natural, int perMille) {
   long long s = (static_cast<long long>(natural) * perMille + 500) / 1000;
-  return static_cast<int>(std::clamp(s, 1LL, 1LL << 15));
+  return static_cast<int>(std::clamp(s, 1LL, kMaxDrawnSide));
 }
 
 BoardRect Union(const BoardRect& a, const BoardRect& b) {
@@ -244,6 +246,12 @@ void SpriteBoardModel::SetObjectVisible(int id, bool visible) {
 void SpriteBoardModel::SetBackground(Colour colour) {
   if (background == colour) return;
   background = colour;
+  InvalidateAll();
+}
+
+void SpriteBoardModel::SetBackgroundPicture(const Bytes& bytes) {
+  backgroundPicture = bytes.empty() ? Image{} : DecodePicture(bytes);
+  if (!Usable(backgroundPicture)) backgroundPicture = Image{};
   InvalidateAll();
 }
 

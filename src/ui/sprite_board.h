@@ -99,6 +99,7 @@ class SpriteBoardModel {
   int width;
   int height;
   Colour background;
+  Image backgroundPicture;  // drawn at the top-left over the colour; empty: none
   std::vector<Sprite> sprites;  // drawing order, bottom first
   int nextId = 1;
   int hovered = 0;   // sprite last reported entered; 0 none
@@ -133,6 +134,7 @@ class SpriteBoardModel {
   void MoveObject(int id, double x, double y);
   void SetObjectVisible(int id, bool visible);
   void SetBackground(Colour colour);
+  void SetBackgroundPicture(const Bytes& bytes);  // empty or undecodable: none
 
   const Sprite* Find(int id) const;
   // Id of the topmost sprite whose drawn pixel at (x, y) is neither transparent nor the

@@ -139,6 +139,18 @@ TEST_F(ComposeFixture, OnlyTheDirtyRectangleIsRedrawn) {
   EXPECT_EQ(At(surface, 30, 20), (Px{9, 9, 9}));
 }
 
+TEST_F(ComposeFixture, BackgroundPictureLiesBelowEverySprite) {
+  Add(Solid(2, 2, {255, 0, 0, 255}), 0, 0);
+  board.SetBackgroundPicture(board_test::EncodePng(Solid(5, 5, {0, 255, 0, 255})));
+  Compose();
+  EXPECT_EQ(At(surface, 1, 1), (Px{255, 0, 0}));
+  EXPECT_EQ(At(surface, 4, 4), (Px{0, 255, 0}));
+  EXPECT_EQ(At(surface, 5, 5), (Px{0, 0, 255}));
+  board.SetBackgroundPicture({});
+  Compose();
+  EXPECT_EQ(At(surface, 4, 4), (Px{0, 0, 255}));
+}
+
 TEST(ScaleImage, FilteredShrinkAveragesAndKeepsEdgesFromDarkening) {
   Image img = Solid(4, 4, {255, 255, 255, 255});
   for (int y = 0; y < 4; ++y)

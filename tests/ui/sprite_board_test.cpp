@@ -181,6 +181,11 @@ TEST_F(BoardFixture, ScaleIsPerMilleOfTheDrawnImage) {
   board.SetScale(s, 1562, 500);  // a 32 x 32 icon fitted to 50 x 50 draws 50 wide
   EXPECT_EQ(board.PictureWidth(s), 50);
   EXPECT_EQ(board.PictureHeight(s), 16);
+  // A wild scale stays bounded, and the reported size is still the size drawn.
+  board.SetScale(s, 2000000000, 500);
+  EXPECT_LE(board.PictureWidth(s), 4096);
+  EXPECT_EQ(board.PictureWidth(s), board.Find(s)->drawn.width);
+  board.SetScale(s, 1562, 500);
   // A new picture keeps the sprite's scale.
   board.SetObjectImage(s, Solid(10, 10, kGreen));
   EXPECT_EQ(board.PictureWidth(s), 16);
