@@ -101,6 +101,50 @@ class FixtureRunDirectory {
   std::string host_;
 };
 
+// An opaque 24-bit BMP of w x h pixels. Pictures are told apart by their bytes, not
+// their names, so a BMP stands in for the skin's PNG, GIF and JPEG files.
+inline Bytes SolidPicture(int w, int h, std::uint8_t shade = 0x80) {
+  const int row = (w * 3 + 3) / 4 * 4;
+  const std::uint32_t size = 54 + row * h;
+  Bytes b(size, 0);
+  auto put32 = [&b](size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, size);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<std::uint32_t>(w));
+  put32(22, static_cast<std::uint32_t>(h));
+  b[26] = 1;
+  b[28] = 24;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w * 3; ++x) b[54 + y * row + x] = shade;
+  return b;
+}
+
+// Skin pictures of known sizes: category button k is 60 + 7k wide (so the widths
+// differ), its lit picture 90 wide; page buttons 40 x 20; account 20 x 20 (lit 24 x
+// 24); modify 20 x 16; the click-to-open picture 64 x 64.
+inline void WriteSkin(FixtureRunDirectory& dir) {
+  for (int k = 1; k <= 8; ++k) {
+    dir.WriteFile(GBK("\\配置图片\\分类\\菜单") + NumberText(k) + "1.png", SolidPicture(60 + 7 * k, 30));
+    dir.WriteFile(GBK("\\配置图片\\分类\\菜单") + NumberText(k) + "2.png", SolidPicture(90, 30, 0xF0));
+  }
+  for (int k = 1; k <= 4; ++k)
+    dir.WriteFile(GBK("\\配置图片\\翻页\\ye") + NumberText(k) + "1.png", SolidPicture(40, 20));
+  dir.WriteFile(GBK("\\配置图片\\帐号.gif"), SolidPicture(20, 20));
+  dir.WriteFile(GBK("\\配置图片\\帐号查看.GIF"), SolidPicture(24, 24, 0xF0));
+  dir.WriteFile(GBK("\\配置图片\\修改.jpg"), SolidPicture(20, 16));
+  dir.WriteFile(GBK("\\网站图标\\点击打开.PNG"), SolidPicture(64, 64, 0xF0));
+}
+
+// The icon file of each favorite, `size` pixels square.
+inline void WriteIcons(FixtureRunDirectory& dir, const std::vector<FavoriteRecord>& records, int size = 32) {
+  for (const FavoriteRecord& r : records) dir.WriteFile(r.iconPath, SolidPicture(size, size));
+}
+
 // A favorite named `name` (GBK) with the usual members derived from it.
 inline FavoriteRecord Favorite(const Text& name, int category, int common) {
   FavoriteRecord r;
