@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "base/paths.h"
+#include "storage/favorites_table.h"
 #include "storage/record_file.h"
 
 namespace {
@@ -36,10 +36,8 @@ FavoriteEditResult OpenFailed(const FavoriteEditReport& report) {
 
 }  // namespace
 
-Text FavoritesTablePathForEditing() { return RunDirectory() + GBK("\\数据库.edb"); }
-
 FavoriteEditResult AddFavorite(const FavoriteRecord& values, const FavoriteEditReport& report) {
-  const Text path = FavoritesTablePathForEditing();
+  const Text path = FavoritesTablePath();
   if (!OpenRecordFile(path)) return OpenFailed(report);
   if (!AppendBlankRecord())
     return Finish(FavoriteEditOutcome::kAppendFailed, RecordFileErrorText(), path, report);
@@ -54,7 +52,7 @@ FavoriteEditResult AddFavorite(const FavoriteRecord& values, const FavoriteEditR
 
 FavoriteEditResult ModifyFavorite(const Text& key, const FavoriteRecord& values,
                                   const FavoriteEditReport& report) {
-  const Text path = FavoritesTablePathForEditing();
+  const Text path = FavoritesTablePath();
   if (!OpenRecordFile(path)) return OpenFailed(report);
   if (!FindByName(key)) return Finish(FavoriteEditOutcome::kNotFound, Text(), path, report);
   if (!ModifyRecord(FieldValues(values)))
@@ -64,7 +62,7 @@ FavoriteEditResult ModifyFavorite(const Text& key, const FavoriteRecord& values,
 
 FavoriteEditResult DeleteFavorite(const Text& key, const std::function<bool()>& confirm,
                                   const FavoriteEditReport& report) {
-  const Text path = FavoritesTablePathForEditing();
+  const Text path = FavoritesTablePath();
   if (!OpenRecordFile(path)) return OpenFailed(report);
   if (confirm && !confirm()) return Finish(FavoriteEditOutcome::kCancelled, Text(), path, report);
   if (!FindByName(key)) return Finish(FavoriteEditOutcome::kNotFound, Text(), path, report);

@@ -30,9 +30,6 @@ struct FavoriteEditResult {
 
 using FavoriteEditReport = std::function<void(const FavoriteEditResult&)>;
 
-// Run directory + "\数据库.edb".
-Text FavoritesTablePathForEditing();
-
 // Appends a record and stores the nine values in one write. A failed write removes the
 // half-made record again, so no half-filled favorite is ever left behind.
 FavoriteEditResult AddFavorite(const FavoriteRecord& values, const FavoriteEditReport& report = {});

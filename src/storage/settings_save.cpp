@@ -2,14 +2,12 @@
 
 #include <vector>
 
-#include "base/paths.h"
+#include "storage/settings_table.h"
 #include "storage/record_file.h"
-
-Text SettingsTablePathForSaving() { return RunDirectory() + GBK("\\md5.edb"); }
 
 SettingsSaveResult SaveSettings(const Text& password, std::int32_t passwordCheck,
                                 std::int32_t soundOn, const SettingsSaveReport& report) {
-  const Text path = SettingsTablePathForSaving();
+  const Text path = SettingsTablePath();
   SettingsSaveResult result;
   if (!OpenRecordFile(path)) {
     // Never write into whatever other file happens to be current.

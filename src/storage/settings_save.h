@@ -16,9 +16,6 @@ struct SettingsSaveResult {
 // while the file is still open).
 using SettingsSaveReport = std::function<void(const SettingsSaveResult&)>;
 
-// Run directory + "\md5.edb".
-Text SettingsTablePathForSaving();
-
 // Nothing is written when the table cannot be opened or has no record.
 SettingsSaveResult SaveSettings(const Text& password, std::int32_t passwordCheck,
                                 std::int32_t soundOn, const SettingsSaveReport& report = {});
