@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QNetworkProxyFactory>
 #include <QStyleFactory>
 
 #include "base/fatal_error.h"
@@ -15,6 +16,8 @@ void SetUpQtApplication(QApplication& app) {
   QFont font(QtFontFamily(songti));
   font.setPixelSize(12);
   app.setFont(font);
+  // The web box goes through the desktop's proxy settings, as the connectivity test does.
+  QNetworkProxyFactory::setUseSystemConfiguration(true);
   // The program ends when its main window is destroyed, not when the last window closes.
   app.setQuitOnLastWindowClosed(false);
 }
