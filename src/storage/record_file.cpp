@@ -1,30 +1,857 @@
-// The record-file engine (being filled in).
+// The record-file engine's operations. Each one resets the thread's last error, takes
+// the byte locks it needs (header lock before record lock; the whole-file lock alone),
+// goes to the file for everything but the header copy and the field definitions, and
+// releases its locks before it returns.
 #include "storage/record_file.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <mutex>
+
+#include "base/fatal_error.h"
+#include "base/paths.h"
+#include "storage/record_file_internal.h"
+#include "storage/record_file_testing.h"
+
+using namespace recfile;
+using namespace recfmt;
+
 namespace {
-thread_local int last_error = 0;
+
+constexpr int kMaxFullPath = 260;
+
+thread_local int t_lastError = 0;
+
+// The record FindRecord is testing: ReadField takes its values from these bytes.
+struct FindScan {
+  const OpenFile* file;
+  const unsigned char* record;
+  std::int64_t length;
+};
+
+struct Engine {
+  std::recursive_mutex mu;
+  std::vector<std::shared_ptr<OpenFile>> files;  // in opening order
+  std::shared_ptr<OpenFile> current;
+  const FindScan* scan = nullptr;
+  FileSystem* fs = nullptr;
+};
+
+Engine& E() {
+  static Engine* e = new Engine;  // never destroyed: files close with the process
+  return *e;
 }
 
-bool OpenRecordFile(const Text&) { last_error = -21; return false; }
-void CloseRecordFile(const Text&) { last_error = 0; }
-int RecordCount() { last_error = -67; return 0; }
-void FirstRecord() { last_error = -67; }
-bool SkipRecords(int) { last_error = -67; return false; }
-FieldValue ReadField(int) { last_error = -67; return FieldValue(); }
-bool WriteField(int, const FieldValue&) { last_error = -67; return false; }
-bool AppendBlankRecord() { last_error = -67; return false; }
-bool ModifyRecord(const std::vector<OptionalFieldValue>&) { last_error = -67; return false; }
-bool FindRecord(const std::function<bool()>&) { last_error = -67; return false; }
-bool DeleteRecord() { last_error = -67; return false; }
-bool PurgeDeletedRecords() { last_error = -67; return false; }
-Text RecordFileErrorText() { return RecordFileErrorTextOf(last_error); }
-int RecordFileLastError() { return last_error; }
-Text RecordFileErrorTextOf(int code) { return code == 0 ? Text() : GBK("未知错误"); }
-Text ReadTextField(int field) { return ReadField(field).AsText(); }
-std::int32_t ReadIntField(int field) { return ReadField(field).ToInt32(); }
-bool DescribeRecordFile(RecordFileDescription*) { last_error = -67; return false; }
-std::int32_t CurrentRecordId() { return 0; }
-int CurrentRecordIndex() { return -1; }
-bool HasCurrentRecordFile() { return false; }
-int FieldNumber(const Text&) { return 0; }
-bool CreateRecordFile(const Text&, const std::vector<FieldSpec>&) { last_error = -2; return false; }
+bool Fail(int code) {
+  t_lastError = code;
+  return false;
+}
+
+[[noreturn]] void NoCurrentFile() { FatalRunTimeError(0, GBK("未指定当前数据库或者指定数据库未打开")); }
+[[noreturn]] void NoSuchField() { FatalRunTimeError(0, GBK("指定字段不存在")); }
+
+FieldKind KindOfType(std::int32_t type) {
+  switch (type) {
+    case kTypeText:
+    case kTypeMemo: return FieldKind::kText;
+    case kTypeBytes: return FieldKind::kBytes;
+    default: return static_cast<FieldKind>(type);
+  }
+}
+
+// The value's kind equals the field's, or both are numeric.
+bool Compatible(std::int32_t type, const FieldValue& v) {
+  FieldKind want = KindOfType(type);
+  if (type >= kTypeByte && type <= kTypeDouble) return v.IsNumeric();
+  return v.kind() == want;
+}
+
+// Field number -> definition, ending the program for a number that does not exist.
+const FieldDef& FieldOrDie(const OpenFile& of, int field) {
+  if (field < 1 || field > static_cast<int>(of.fields.size())) NoSuchField();
+  return of.fields[static_cast<std::size_t>(field - 1)];
+}
+
+float ToFloat(double d) {
+  if (d > std::numeric_limits<float>::max()) return std::numeric_limits<float>::infinity();
+  if (d < -std::numeric_limits<float>::max()) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(d);
+}
+
+// A real for an integer field: truncated toward zero and held to [lo, hi]; NaN is 0.
+std::int64_t RealToInteger(double d, double lo, double hi) {
+  if (std::isnan(d)) return 0;
+  d = std::trunc(d);
+  if (d <= lo) return static_cast<std::int64_t>(lo);
+  if (d >= hi) return hi >= 9223372036854775807.0 ? std::numeric_limits<std::int64_t>::max()
+                                                  : static_cast<std::int64_t>(hi);
+  return static_cast<std::int64_t>(d);
+}
+
+// Stores a numeric, bool, date-time or subroutine value in the field's stored form.
+// Integers narrow by keeping their low bits; reals are truncated and held to the range.
+void EncodeScalar(std::int32_t type, const FieldValue& v, unsigned char* p) {
+  const bool real = v.kind() == FieldKind::kFloat || v.kind() == FieldKind::kDouble;
+  const double d = v.AsReal();
+  const std::int64_t i = v.AsInteger();
+  switch (type) {
+    case kTypeByte:
+      p[0] = static_cast<unsigned char>(real ? RealToInteger(d, 0, 255) : i);
+      break;
+    case kTypeShort:
+      PutI16(p, static_cast<std::int16_t>(static_cast<std::uint16_t>(real ? RealToInteger(d, -32768, 32767) : i)));
+      break;
+    case kTypeInt:
+      PutI32(p, static_cast<std::int32_t>(
+                    static_cast<std::uint32_t>(real ? RealToInteger(d, -2147483648.0, 2147483647.0) : i)));
+      break;
+    case kTypeLong:
+      PutI64(p, real ? RealToInteger(d, -9223372036854775808.0, 9223372036854775807.0) : i);
+      break;
+    case kTypeFloat: PutF32(p, ToFloat(d)); break;
+    case kTypeDouble: PutF64(p, d); break;
+    case kTypeBool: p[0] = v.AsBool() ? 1 : 0; break;
+    case kTypeDateTime: PutF64(p, std::get<DateTime>(v.storage()).days); break;
+    case kTypeSubroutine: PutI32(p, std::get<SubroutineRef>(v.storage()).value); break;
+    default: break;
+  }
+}
+
+FieldValue DecodeScalar(std::int32_t type, const unsigned char* p) {
+  switch (type) {
+    case kTypeByte: return FieldValue::Byte(p[0]);
+    case kTypeShort: return FieldValue::Short(GetI16(p));
+    case kTypeInt: return FieldValue::Int(GetI32(p));
+    case kTypeLong: return FieldValue::Long(GetI64(p));
+    case kTypeFloat: return FieldValue::Float(GetF32(p));
+    case kTypeDouble: return FieldValue::Double(GetF64(p));
+    case kTypeBool: return FieldValue::Bool(p[0] != 0);
+    case kTypeDateTime: {
+      double d = GetF64(p);
+      if (d < kMinDateTime) d = kMinDateTime;
+      if (d > kMaxDateTime) d = kMaxDateTime;
+      return FieldValue::Date(d);
+    }
+    case kTypeSubroutine: return FieldValue::Subroutine(GetI32(p));
+    default: return FieldValue();
+  }
+}
+
+Text TextUpToNul(const unsigned char* p, std::size_t n) {
+  const void* nul = std::memchr(p, 0, n);
+  std::size_t len = nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - p) : n;
+  return Text(reinterpret_cast<const char*>(p), len);
+}
+
+// The memo value behind a reference, as the field's kind.
+FieldValue MemoValue(OpenFile& of, const FieldDef& d, std::int32_t ref) {
+  std::string s;
+  int rc = of.memo.file ? ReadMemo(of.memo, ref, &s) : -46;
+  if (rc != kFileOk) {
+    Fail(rc);
+    return FieldValue::EmptyOf(KindOfType(d.type));
+  }
+  if (d.type == kTypeMemo) return FieldValue::OfText(std::move(s));
+  return FieldValue::OfBytes(Bytes(s.begin(), s.end()));
+}
+
+// ReadField inside FindRecord: the candidate's bytes, no file access (but the memo file).
+FieldValue ReadFromCandidate(OpenFile& of, const FieldDef& d, const FindScan& scan) {
+  if (d.offset + d.size > scan.length) {
+    Fail(-46);
+    return FieldValue::EmptyOf(KindOfType(d.type));
+  }
+  const unsigned char* p = scan.record + d.offset;
+  if (d.type == kTypeText) return FieldValue::OfText(TextUpToNul(p, static_cast<std::size_t>(d.size)));
+  if (IsMemoType(d.type)) return MemoValue(of, d, GetI32(p));
+  return DecodeScalar(d.type, p);
+}
+
+// Reads `n` bytes at `pos` of the main file: -10 when pos lies outside the file, else
+// `short_code` for a short read.
+int ReadAt(OpenFile& of, std::int64_t pos, void* out, std::size_t n, int short_code) {
+  std::size_t got = 0;
+  int rc = of.main.file->Read(pos, out, n, &got);
+  if (rc != kFileOk) return rc;
+  if (got == 0 && n > 0) return kFileBadSeek;
+  if (got < n) return short_code;
+  return kFileOk;
+}
+
+int FileLength(OpenFile& of, std::int64_t* length) { return of.main.file->Length(length); }
+
+// The count and next id at offset 16 (the caller holds the header lock).
+int ReadCounts(OpenFile& of, std::int32_t* count, std::int32_t* next_id) {
+  unsigned char b[8];
+  std::size_t got = 0;
+  int rc = of.main.file->Read(kOffRecordCount, b, sizeof b, &got);
+  if (rc != kFileOk) return rc;
+  if (got < sizeof b) return -65;
+  *count = GetI32(b);
+  if (next_id) *next_id = GetI32(b + 4);
+  return kFileOk;
+}
+
+// The record count under the header lock, negative read as 0.
+int LockedRecordCount(OpenFile& of, int wait_ms, std::int32_t* count) {
+  int rc = LockByte(of.main, kOffRecordCount, wait_ms);
+  if (rc != kFileOk) return rc;
+  rc = ReadCounts(of, count, nullptr);
+  int urc = UnlockByte(of.main, kOffRecordCount);
+  if (rc == kFileOk) rc = urc;
+  if (*count < 0) *count = 0;
+  return rc;
+}
+
+void CloseFile(Engine& e, std::size_t index) {
+  std::shared_ptr<OpenFile> of = e.files[index];
+  e.files.erase(e.files.begin() + static_cast<std::ptrdiff_t>(index));
+  if (e.current == of) e.current.reset();
+  // Closing the handles releases every lock they hold.
+  of->closed = true;
+  of->main.held.clear();
+  of->memo.held.clear();
+  of->main.file.reset();
+  of->memo.file.reset();
+}
+
+// Writes one value into a record image at its field (memo values through the memo file).
+int PutValue(OpenFile& of, const FieldDef& d, const FieldValue& v, unsigned char* p) {
+  if (d.type == kTypeText) {
+    const Text& t = v.AsText();
+    std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(d.size, static_cast<std::int64_t>(t.size()) + 1));
+    std::size_t from_text = std::min(n, t.size());
+    std::memcpy(p, t.data(), from_text);
+    if (n > from_text) p[from_text] = 0;
+    return kFileOk;
+  }
+  if (IsMemoType(d.type)) {
+    const std::int32_t old_ref = GetI32(p);
+    std::int32_t new_ref = old_ref;
+    int rc;
+    if (d.type == kTypeMemo) {
+      rc = WriteMemo(of.memo, old_ref, v.AsText().data(), v.AsText().size(), &new_ref);
+    } else {
+      rc = WriteMemo(of.memo, old_ref, v.AsBytes().data(), v.AsBytes().size(), &new_ref);
+    }
+    if (rc != kFileOk) return rc;
+    PutI32(p, new_ref);
+    return kFileOk;
+  }
+  EncodeScalar(d.type, v, p);
+  return kFileOk;
+}
+
+bool ValidFieldName(const unsigned char* p) { return std::memchr(p, 0, kFieldNameSize) != nullptr; }
+
+}  // namespace
+
+namespace recfile {
+void SetLastError(int code) { t_lastError = code; }
+
+FileSystem& Files() {
+  FileSystem* fs = E().fs;
+  return fs ? *fs : PosixFileSystem();
+}
+}  // namespace recfile
+
+void SetRecordFileSystemForTesting(FileSystem* fs) { E().fs = fs; }
+
+std::vector<std::pair<std::int64_t, int>> HeldRecordFileLocksForTesting(bool memo) {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  if (!e.current) return {};
+  return memo ? e.current->memo.held : e.current->main.held;
+}
+
+void CloseAllRecordFilesForTesting() {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  while (!e.files.empty()) CloseFile(e, e.files.size() - 1);
+}
+
+bool OpenRecordFile(const Text& path) {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (path.empty()) return Fail(kFileNotFound);
+  const Text full = FullPath(WithDefaultExtension(path));
+  if (full.size() > kMaxFullPath) return Fail(kFileBadPath);
+  for (const auto& f : e.files)
+    if (SameTextIgnoringCase(f->fullPath, full)) return Fail(-38);
+
+  // Everything opened here closes again when `of` goes out of scope on a failure.
+  auto of = std::make_shared<OpenFile>();
+  int rc = OpenWithWait(HostPath(full), LockWaitMs(), &of->main.file);
+  if (rc != kFileOk) return Fail(rc);
+  rc = LockWhole(of->main);
+  if (rc != kFileOk) return Fail(rc);
+
+  // Header.
+  unsigned char* h = of->header;
+  std::size_t got = 0;
+  rc = of->main.file->Read(0, h, kHeaderSize, &got);
+  if (rc != kFileOk) return Fail(rc);
+  if (got < static_cast<std::size_t>(kHeaderSize)) return Fail(-22);
+  const std::int32_t magic = GetI32(h + kOffMagic);
+  if (magic == kMagicProtected) return Fail(-78);
+  if (magic != kMagic) return Fail(-22);
+  std::int32_t count = GetI32(h + kOffRecordCount);
+  if (count < 0 || GetI32(h + kOffNextId) <= 0 || GetI32(h + kOffRecordLength) <= 0) return Fail(-22);
+  of->version = GetI32(h + kOffVersion);
+  if (of->version > kVersion) return Fail(-23);
+  of->recordLength = GetI32(h + kOffRecordLength);
+
+  // Field definitions.
+  std::int64_t length = 0;
+  rc = FileLength(*of, &length);
+  if (rc != kFileOk) return Fail(rc);
+  unsigned char fc[4];
+  rc = of->main.file->Read(kHeaderSize, fc, sizeof fc, &got);
+  if (rc != kFileOk) return Fail(rc);
+  if (got < sizeof fc) return Fail(-22);
+  const std::int32_t field_count = GetI32(fc);
+  if (field_count <= 0) return Fail(-22);
+  of->dataStart = DataStart(field_count);
+  if (of->dataStart > length) return Fail(-22);  // a short read, without the buffer
+  std::vector<unsigned char> defs(static_cast<std::size_t>(field_count) * kFieldDefSize);
+  rc = of->main.file->Read(kHeaderSize + kFieldCountSize, defs.data(), defs.size(), &got);
+  if (rc != kFileOk) return Fail(rc);
+  if (got < defs.size()) return Fail(-22);
+
+  // Count repair: no more records than the file holds, and nothing after the last one.
+  const std::int64_t fits = (length - of->dataStart) / of->recordLength;
+  if (fits < count) {
+    count = static_cast<std::int32_t>(fits);
+    unsigned char b[4];
+    PutI32(b, count);
+    rc = of->main.file->Write(kOffRecordCount, b, 4);
+    if (rc != kFileOk) return Fail(rc);
+    PutI32(h + kOffRecordCount, count);
+  }
+  const std::int64_t exact = of->RecordStart(count);
+  if (length != exact) {
+    rc = of->main.file->Truncate(exact);
+    if (rc != kFileOk) return Fail(rc);
+  }
+
+  bool needs_memo = false;
+  of->fields.resize(static_cast<std::size_t>(field_count));
+  for (std::int32_t i = 0; i < field_count; ++i) {
+    const unsigned char* d = defs.data() + static_cast<std::size_t>(i) * kFieldDefSize;
+    FieldDef& f = of->fields[static_cast<std::size_t>(i)];
+    f.type = GetI32(d + kDefOffType);
+    f.offset = GetI32(d + kDefOffOffset);
+    f.width = GetI32(d + kDefOffWidth);
+    if (!ValidFieldName(d + kDefOffName) || f.offset < 0 || f.type < kTypeByte || f.type > kTypeMemo ||
+        (f.type == kTypeText && f.width <= 0))
+      return Fail(-22);
+    f.name = Text(reinterpret_cast<const char*>(d + kDefOffName));
+    f.size = StoredSize(f.type, f.width);
+    needs_memo = needs_memo || IsMemoType(f.type);
+  }
+
+  if (needs_memo) {
+    LockedHandle& m = of->memo;
+    if (OpenWithWait(HostPath(MemoPath(full)), LockWaitMs(), &m.file) != kFileOk) return Fail(-35);
+    if (LockWhole(m) != kFileOk) return Fail(-35);
+    unsigned char mh[kMemoHeaderSize];
+    if (m.file->Read(0, mh, sizeof mh, &got) != kFileOk || got < sizeof mh) return Fail(-35);
+    const std::int32_t blocks = GetI32(mh + kMemoOffBlockCount);
+    const std::int32_t free_count = GetI32(mh + kMemoOffFreeCount);
+    const std::int32_t first_free = GetI32(mh + kMemoOffFirstFree);
+    if (GetI32(mh + kMemoOffMagic) != kMemoMagic || blocks <= 0 || free_count < 0 ||
+        free_count >= blocks || first_free < 0 || first_free >= blocks)
+      return Fail(-35);
+    if (GetI32(mh + kMemoOffVersion) != of->version) return Fail(-36);
+    std::int64_t memo_length = 0;
+    if (m.file->Length(&memo_length) != kFileOk) return Fail(-35);
+    if (memo_length / kBlockSize < blocks) {
+      unsigned char b[4];
+      PutI32(b, static_cast<std::int32_t>(memo_length / kBlockSize));
+      if (m.file->Write(kMemoOffBlockCount, b, 4) != kFileOk) return Fail(-35);
+    }
+    UnlockWhole(m);
+  }
+
+  UnlockWhole(of->main);
+  of->fullPath = full;
+  of->baseName = BaseName(full);
+  of->current = 0;
+  e.files.push_back(of);
+  e.current = of;
+  return true;
+}
+
+void CloseRecordFile(const Text& name) {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (name.empty()) {
+    for (std::size_t i = 0; i < e.files.size(); ++i) {
+      if (e.files[i] == e.current) {
+        CloseFile(e, i);
+        return;
+      }
+    }
+    return;
+  }
+  const Text as_path = FullPath(WithDefaultExtension(name));
+  for (std::size_t i = e.files.size(); i-- > 0;) {
+    const OpenFile& f = *e.files[i];
+    if ((!f.alias.empty() && SameTextIgnoringCase(f.alias, name)) || SameTextIgnoringCase(f.baseName, name) ||
+        SameTextIgnoringCase(f.fullPath, name) || SameTextIgnoringCase(f.fullPath, as_path)) {
+      CloseFile(e, i);
+      return;
+    }
+  }
+}
+
+int RecordCount() {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (!e.current) return Fail(-67), 0;
+  std::int32_t count = 0;
+  int rc = LockedRecordCount(*e.current, std::max(LockWaitMs(), kRecordCountWaitMs), &count);
+  if (rc != kFileOk) return Fail(rc), 0;
+  return count;
+}
+
+void FirstRecord() {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (!e.current) {
+    Fail(-67);
+    return;
+  }
+  e.current->current = 0;
+}
+
+bool SkipRecords(int n) {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (!e.current) return Fail(-67);
+  if (n == 0) return true;
+  OpenFile& of = *e.current;
+  std::int32_t c = 0;
+  int rc = LockedRecordCount(of, std::max(LockWaitMs(), kRecordCountWaitMs), &c);
+  if (rc != kFileOk) return Fail(rc);
+  if (n < 0 && (c == 0 || of.current == -1)) return Fail(-25);
+  if (n > 0 && (c == 0 || of.current >= c)) return Fail(-26);
+  of.current = std::clamp<std::int64_t>(of.current + n, -1, c);
+  return true;
+}
+
+FieldValue ReadField(int field) {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (!e.current) NoCurrentFile();
+  OpenFile& of = *e.current;
+  const FieldDef& d = FieldOrDie(of, field);
+  if (e.scan && e.scan->file == &of) return ReadFromCandidate(of, d, *e.scan);
+
+  const FieldValue empty = FieldValue::EmptyOf(KindOfType(d.type));
+  if (of.current < 0) return Fail(-60), empty;
+  const std::int64_t lock_at = of.RecordStart(of.current);
+  const std::int64_t pos = lock_at + d.offset;
+  const std::size_t size = static_cast<std::size_t>(d.size);
+  int rc = LockByte(of.main, lock_at);
+  if (rc != kFileOk) return Fail(rc), empty;
+  if (d.size > of.recordLength && d.size > 4096) {
+    // A text wider than its record (a damaged definition): no buffer beyond the file.
+    std::int64_t length = 0;
+    rc = FileLength(of, &length);
+    if (rc == kFileOk && pos + d.size > length) rc = pos >= length ? kFileBadSeek : -46;
+  }
+  FieldValue result = empty;
+  std::int32_t memo_ref = 0;
+  if (rc == kFileOk && d.type == kTypeText) {
+    Text t(size, '\0');
+    rc = ReadAt(of, pos, t.data(), size, -46);
+    if (rc == kFileOk) {
+      t.resize(std::strlen(t.c_str()));
+      result = FieldValue::OfText(std::move(t));
+    }
+  } else if (rc == kFileOk) {
+    unsigned char b[8];
+    rc = ReadAt(of, pos, b, size, -46);
+    if (rc == kFileOk) {
+      if (IsMemoType(d.type)) {
+        memo_ref = GetI32(b);
+      } else {
+        result = DecodeScalar(d.type, b);
+      }
+    }
+  }
+  int urc = UnlockByte(of.main, lock_at);
+  if (rc == kFileOk) rc = urc;
+  if (rc != kFileOk) return Fail(rc), empty;
+  if (IsMemoType(d.type)) return MemoValue(of, d, memo_ref);
+  return result;
+}
+
+bool WriteField(int field, const FieldValue& v) {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (!e.current) NoCurrentFile();
+  OpenFile& of = *e.current;
+  const FieldDef& d = FieldOrDie(of, field);
+  if (!Compatible(d.type, v)) FatalRunTimeError(0, GBK("所提供数据的类型与字段类型不匹配"));
+  if (of.current < 0) return Fail(-60);
+
+  const std::int64_t lock_at = of.RecordStart(of.current);
+  const std::int64_t pos = lock_at + d.offset;
+  int rc = LockByte(of.main, lock_at);
+  if (rc != kFileOk) return Fail(rc);
+  std::int64_t length = 0;
+  rc = FileLength(of, &length);
+  if (rc == kFileOk && pos + d.size > length) rc = -60;
+  if (rc == kFileOk) {
+    std::vector<unsigned char> b(static_cast<std::size_t>(d.size), 0);
+    if (IsMemoType(d.type)) {
+      // The old reference first: the new value reuses its chain.
+      rc = ReadAt(of, pos, b.data(), 4, -46);
+      if (rc == kFileOk) rc = PutValue(of, d, v, b.data());
+    } else if (d.type == kTypeText) {
+      const Text& t = v.AsText();
+      std::memcpy(b.data(), t.data(), std::min(b.size(), t.size()));
+    } else {
+      EncodeScalar(d.type, v, b.data());
+    }
+    if (rc == kFileOk) rc = of.main.file->Write(pos, b.data(), b.size());
+  }
+  int urc = UnlockByte(of.main, lock_at);
+  if (rc == kFileOk) rc = urc;
+  if (rc != kFileOk) return Fail(rc);
+  return true;
+}
+
+bool ModifyRecord(const std::vector<OptionalFieldValue>& values) {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (!e.current) return Fail(-67);
+  OpenFile& of = *e.current;
+  if (of.current < 0) return Fail(-60);
+  const std::size_t m = std::min(values.size(), of.fields.size());
+  for (std::size_t i = 0; i < m; ++i)
+    if (values[i] && !Compatible(of.fields[i].type, *values[i])) return Fail(-72);
+  if (of.recordLength > kMaxRecordBuffer) return Fail(-45);
+
+  const std::int64_t start = of.RecordStart(of.current);
+  int rc = LockByte(of.main, start);
+  if (rc != kFileOk) return Fail(rc);
+  std::int64_t length = 0;
+  rc = FileLength(of, &length);
+  if (rc == kFileOk && start >= length) rc = -60;
+  std::vector<unsigned char> image;
+  if (rc == kFileOk) {
+    image.resize(static_cast<std::size_t>(of.recordLength));
+    rc = ReadAt(of, start, image.data(), image.size(), -62);
+  }
+  // A field that does not lie inside the record cannot be copied into its image.
+  for (std::size_t i = 0; rc == kFileOk && i < m; ++i)
+    if (values[i] && of.fields[i].offset + of.fields[i].size > of.recordLength) rc = -47;
+  for (std::size_t i = 0; rc == kFileOk && i < m; ++i)
+    if (values[i]) rc = PutValue(of, of.fields[i], *values[i], image.data() + of.fields[i].offset);
+  // The id is never rewritten.
+  if (rc == kFileOk && image.size() > 4) rc = of.main.file->Write(start + 4, image.data() + 4, image.size() - 4);
+  int urc = UnlockByte(of.main, start);
+  if (rc == kFileOk) rc = urc;
+  if (rc != kFileOk) return Fail(rc);
+  return true;
+}
+
+bool AppendBlankRecord() {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (!e.current) return Fail(-67);
+  OpenFile& of = *e.current;
+  if (of.recordLength > kMaxRecordBuffer) return Fail(-45);
+  int rc = LockByte(of.main, kOffRecordCount);
+  if (rc != kFileOk) return Fail(rc);
+  std::int32_t c = 0, next = 0;
+  rc = ReadCounts(of, &c, &next);
+  if (c < 0) c = 0;
+  if (next <= 0) next = 1;
+  const std::int64_t start = of.RecordStart(c);
+  bool record_locked = false;
+  if (rc == kFileOk) {
+    rc = LockByte(of.main, start);
+    record_locked = rc == kFileOk;
+  }
+  std::int64_t length = 0;
+  if (rc == kFileOk) rc = FileLength(of, &length);
+  if (rc == kFileOk && length < start) rc = kFileBadSeek;
+  if (rc == kFileOk) {
+    std::vector<unsigned char> record(static_cast<std::size_t>(std::max(of.recordLength, 4)), 0);
+    PutI32(record.data(), next);
+    rc = of.main.file->Write(start, record.data(), static_cast<std::size_t>(of.recordLength));
+  }
+  if (rc == kFileOk) {
+    unsigned char b[8];
+    PutI32(b, static_cast<std::int32_t>(static_cast<std::uint32_t>(c) + 1));
+    PutI32(b + 4, static_cast<std::int32_t>(static_cast<std::uint32_t>(next) + 1));
+    rc = of.main.file->Write(kOffRecordCount, b, sizeof b);
+    if (rc == kFileOk) of.current = c;
+  }
+  if (record_locked) {
+    int urc = UnlockByte(of.main, start);
+    if (rc == kFileOk) rc = urc;
+  }
+  int urc = UnlockByte(of.main, kOffRecordCount);
+  if (rc == kFileOk) rc = urc;
+  if (rc != kFileOk) return Fail(rc);
+  return true;
+}
+
+bool FindRecord(const std::function<bool()>& condition) {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (!e.current) return Fail(-67);
+  std::shared_ptr<OpenFile> keep = e.current;  // the condition may close the file
+  OpenFile& of = *keep;
+  int rc = LockByte(of.main, kOffRecordCount);
+  if (rc != kFileOk) return Fail(rc);
+  std::int32_t count = 0;
+  rc = ReadCounts(of, &count, nullptr);
+  const std::int64_t before = of.current;
+  const std::int64_t first = std::max<std::int64_t>(before, 0);
+  if (rc == kFileOk && (count < 1 || first >= count)) {
+    UnlockByte(of.main, kOffRecordCount);
+    return false;
+  }
+  if (rc == kFileOk && of.recordLength > kMaxRecordBuffer) rc = -45;
+
+  std::vector<unsigned char> record;
+  if (rc == kFileOk) record.resize(static_cast<std::size_t>(of.recordLength));
+  std::int64_t found = -1;
+  for (std::int64_t k = first; rc == kFileOk && k < count; ++k) {
+    const std::int64_t lock_at = of.RecordStart(k);
+    rc = LockByte(of.main, lock_at);
+    if (rc != kFileOk) break;
+    rc = ReadAt(of, lock_at, record.data(), record.size(), -62);
+    if (rc == kFileOk && record.empty()) rc = -62;
+    if (rc != kFileOk) {
+      UnlockByte(of.main, lock_at);
+      break;
+    }
+    FindScan scan{&of, record.data(), of.recordLength};
+    const FindScan* outer = e.scan;
+    e.scan = &scan;
+    of.current = k;
+    bool match = false;
+    try {
+      match = condition();
+    } catch (...) {
+      e.scan = outer;
+      if (!of.closed) {
+        of.current = before;
+        UnlockByte(of.main, lock_at);
+        UnlockByte(of.main, kOffRecordCount);
+      }
+      throw;
+    }
+    e.scan = outer;
+    if (of.closed) return Fail(-67);  // closing released its locks
+    if (match) {
+      found = k;
+      break;
+    }
+    UnlockByte(of.main, lock_at);
+  }
+  of.current = before;
+  if (found >= 0) UnlockByte(of.main, of.RecordStart(found));
+  UnlockByte(of.main, kOffRecordCount);
+  t_lastError = rc;  // the condition's own reads must not leave their codes behind
+  if (rc != kFileOk) return false;
+  if (found < 0) return false;
+  of.current = found;
+  return true;
+}
+
+bool DeleteRecord() {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (!e.current) return Fail(-67);
+  OpenFile& of = *e.current;
+  if (of.current < 0) return Fail(-60);
+  const std::int64_t start = of.RecordStart(of.current);
+  int rc = LockByte(of.main, start);
+  if (rc != kFileOk) return Fail(rc);
+  std::int64_t length = 0;
+  rc = FileLength(of, &length);
+  if (rc == kFileOk && start >= length) rc = -60;
+  unsigned char b[4];
+  if (rc == kFileOk) rc = ReadAt(of, start, b, 4, -62);
+  if (rc == kFileOk) {
+    std::int32_t id = GetI32(b);
+    if (id > 0) {
+      PutI32(b, -id);
+      rc = of.main.file->Write(start, b, 4);
+    }
+  }
+  int urc = UnlockByte(of.main, start);
+  if (rc == kFileOk) rc = urc;
+  if (rc != kFileOk) return Fail(rc);
+  return true;
+}
+
+bool PurgeDeletedRecords() {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (!e.current) return Fail(-67);
+  OpenFile& of = *e.current;
+  int rc = LockWhole(of.main);
+  if (rc != kFileOk) return Fail(rc == kFileLockViolation || rc == kFileSharingViolation ? rc : -28);
+  std::int32_t count = 0;
+  rc = ReadCounts(of, &count, nullptr);
+  if (count < 0) count = 0;
+  if (rc == kFileOk && of.recordLength > kMaxRecordBuffer) rc = -45;
+
+  const std::int64_t len = of.recordLength;
+  const std::int64_t per_chunk = std::max<std::int64_t>(1, kPurgeChunkBytes / len);
+  std::vector<unsigned char> buf;
+  // Four spare bytes: a record shorter than its id still reads one.
+  if (rc == kFileOk) buf.resize(static_cast<std::size_t>(per_chunk * len + 4), 0);
+  std::int64_t kept = 0;
+  bool dropped = false;
+  for (std::int64_t i = 0; rc == kFileOk && i < count; i += per_chunk) {
+    const std::int64_t n = std::min<std::int64_t>(per_chunk, count - i);
+    rc = ReadAt(of, of.RecordStart(i), buf.data(), static_cast<std::size_t>(n * len), -62);
+    if (rc != kFileOk) break;
+    std::int64_t out = 0, first_moved = -1;
+    for (std::int64_t j = 0; j < n; ++j) {
+      unsigned char* p = buf.data() + j * len;
+      if (GetI32(p) < 0) {
+        // Its memo values go back to the memo file. A block that cannot be freed now
+        // stays allocated, which costs space but keeps every chain sound.
+        for (const FieldDef& d : of.fields) {
+          if (!IsMemoType(d.type) || d.offset + 4 > len || !of.memo.file) continue;
+          std::int32_t ref = GetI32(p + d.offset), unused = 0;
+          if (ref != 0) WriteMemo(of.memo, ref, nullptr, 0, &unused);
+        }
+        dropped = true;
+        continue;
+      }
+      if (dropped && first_moved < 0) first_moved = out;
+      if (out != j) std::memmove(buf.data() + out * len, p, static_cast<std::size_t>(len));
+      ++out;
+    }
+    if (first_moved >= 0) {
+      rc = of.main.file->Write(of.RecordStart(kept + first_moved), buf.data() + first_moved * len,
+                               static_cast<std::size_t>((out - first_moved) * len));
+    }
+    kept += out;
+  }
+  if (rc == kFileOk && dropped) {
+    unsigned char b[4];
+    PutI32(b, static_cast<std::int32_t>(kept));
+    rc = of.main.file->Write(kOffRecordCount, b, 4);
+    if (rc == kFileOk) rc = of.main.file->Truncate(of.RecordStart(kept));
+  }
+  if (rc == kFileOk) of.current = 0;
+  UnlockWhole(of.main);
+  if (rc != kFileOk) return Fail(rc);
+  return true;
+}
+
+Text RecordFileErrorText() { return RecordFileErrorTextOf(t_lastError); }
+
+int RecordFileLastError() { return t_lastError; }
+
+Text ReadTextField(int field) {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  if (!e.current) NoCurrentFile();
+  const FieldDef& d = FieldOrDie(*e.current, field);
+  if (KindOfType(d.type) != FieldKind::kText) FatalRunTimeError(0, GBK("字段类型错误"));
+  FieldValue v = ReadField(field);
+  return v.AsText();
+}
+
+std::int32_t ReadIntField(int field) {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  if (!e.current) NoCurrentFile();
+  const FieldDef& d = FieldOrDie(*e.current, field);
+  if (d.type < kTypeByte || d.type > kTypeDouble) FatalRunTimeError(0, GBK("字段类型错误"));
+  return ReadField(field).ToInt32();
+}
+
+bool DescribeRecordFile(RecordFileDescription* out) {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (!e.current) return Fail(-67);
+  OpenFile& of = *e.current;
+  int rc = LockByte(of.main, kOffRecordCount);
+  if (rc != kFileOk) return Fail(rc);
+  std::int32_t count = 0, next = 0;
+  rc = ReadCounts(of, &count, &next);
+  int urc = UnlockByte(of.main, kOffRecordCount);
+  if (rc == kFileOk) rc = urc;
+  if (rc != kFileOk) return Fail(rc);
+  out->fullPath = of.fullPath;
+  out->version = of.version;
+  out->recordCount = count;
+  out->nextRecordId = next;
+  out->recordLength = of.recordLength;
+  out->dataStart = of.dataStart;
+  out->fields.clear();
+  for (std::size_t i = 0; i < of.fields.size(); ++i) {
+    const FieldDef& d = of.fields[i];
+    out->fields.push_back({static_cast<int>(i + 1), d.name, d.type, d.offset, d.width});
+  }
+  return true;
+}
+
+std::int32_t CurrentRecordId() {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  t_lastError = 0;
+  if (!e.current) return Fail(-67), 0;
+  OpenFile& of = *e.current;
+  if (of.current < 0) return Fail(-60), 0;
+  const std::int64_t start = of.RecordStart(of.current);
+  int rc = LockByte(of.main, start);
+  if (rc != kFileOk) return Fail(rc), 0;
+  unsigned char b[4];
+  rc = ReadAt(of, start, b, 4, -62);
+  int urc = UnlockByte(of.main, start);
+  if (rc == kFileOk) rc = urc;
+  if (rc != kFileOk) return Fail(rc), 0;
+  return GetI32(b);
+}
+
+int CurrentRecordIndex() {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  return e.current ? static_cast<int>(e.current->current) : -1;
+}
+
+bool HasCurrentRecordFile() {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  return e.current != nullptr;
+}
+
+int FieldNumber(const Text& name) {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> g(e.mu);
+  if (!e.current) return 0;
+  for (std::size_t i = 0; i < e.current->fields.size(); ++i)
+    if (SameTextIgnoringCase(e.current->fields[i].name, name)) return static_cast<int>(i + 1);
+  return 0;
+}

@@ -1,0 +1,73 @@
+#pragma once
+// Files with byte-range locks, the stand-in for the Windows file calls the record-file
+// engine makes (open shared, ReadFile/WriteFile at an offset, LockFile/UnlockFile).
+//
+// Every call returns 0 or one of the engine's file error codes: generic -1, not found
+// -3, bad path -4, too many open files -5, access denied -6, invalid file -7, removing
+// the current directory -8, directory full -9, bad seek -10, hardware I/O error -11,
+// sharing violation -12, lock violation -13, disk full -14, end of file -15.
+//
+// Locks are exclusive and belong to the open file, not to the process (POSIX OFD locks),
+// so two opens of one file in one process exclude each other, as Windows locks do. A
+// file's own locks merge: unlocking a range drops every lock of that file inside it.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+enum FileError : int {
+  kFileOk = 0,
+  kFileGeneric = -1,
+  kFileNotFound = -3,
+  kFileBadPath = -4,
+  kFileTooManyOpen = -5,
+  kFileAccessDenied = -6,
+  kFileInvalid = -7,
+  kFileCurrentDirectory = -8,
+  kFileDirectoryFull = -9,
+  kFileBadSeek = -10,
+  kFileHardware = -11,
+  kFileSharingViolation = -12,
+  kFileLockViolation = -13,
+  kFileDiskFull = -14,
+  kFileEndOfFile = -15,
+};
+
+// Lock() result when the file system cannot lock at all; callers treat it as taken.
+constexpr int kLockUnsupported = 1;
+
+// The engine's code for an errno value.
+int FileErrorFromErrno(int err);
+
+class LockedFile {
+ public:
+  virtual ~LockedFile() = default;
+  // Reads up to n bytes at offset; *got receives how many were read (short at the end).
+  virtual int Read(std::int64_t offset, void* data, std::size_t n, std::size_t* got) = 0;
+  // Writes all n bytes at offset (a short write is -14 when the disk is full, else -1).
+  virtual int Write(std::int64_t offset, const void* data, std::size_t n) = 0;
+  virtual int Length(std::int64_t* length) = 0;
+  // Cuts (or extends with zeros) the file to `length` bytes.
+  virtual int Truncate(std::int64_t length) = 0;
+  // Tries once, without waiting, to lock [offset, offset + length) exclusively:
+  // 0, -13 when someone else holds a part of it, kLockUnsupported, or another code.
+  virtual int Lock(std::int64_t offset, std::int64_t length) = 0;
+  virtual int Unlock(std::int64_t offset, std::int64_t length) = 0;
+};
+
+// Where files come from; tests put a fault-injecting one in front of the real one.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Opens an existing file for reading and writing, shared; never creates one.
+  // Null on failure with the code in *error.
+  virtual std::unique_ptr<LockedFile> OpenExisting(const std::string& host_path, int* error) = 0;
+  // Creates a new file holding `data`; fails (-6 or the mapped code) when it exists.
+  virtual int CreateNew(const std::string& host_path, const void* data, std::size_t n) = 0;
+  // Removes a file (used to undo a half-made creation).
+  virtual int Remove(const std::string& host_path) = 0;
+};
+
+// The POSIX implementation (open/pread/pwrite/ftruncate, fcntl F_OFD_SETLK).
+FileSystem& PosixFileSystem();
