@@ -11,6 +11,10 @@
 #include "browser/account_viewer.h"
 #include "browser/category_bar.h"
 #include "browser/tile_events.h"
+#include "editor/add_page.h"
+#include "editor/file_picker.h"
+#include "editor/modify_page.h"
+#include "protection/settings_window.h"
 #if __has_include("editor/manager_gate.h")
 #include "editor/manager_gate.h"
 #define VK_MODIFY_STEP ManagerLoginGate
@@ -39,9 +43,27 @@ void BindMainWindow(Program& p) {
   Bind(w.动画框1.model.events.pointerEntered, p, TileEntered);
   Bind(w.动画框1.model.events.pointerLeft, p, TileLeft);
   Bind(w.按钮_关闭帐号密码显示.onClicked, p, HideAccountViewer);
+  // The editor panel and the settings button.
+  Bind(w.图形按钮_添加.onClicked, p, OpenAddPage);
+  Bind(w.按钮_添加_确认添加.onClicked, p, ConfirmAdd);
+  Bind(w.按钮_添加_取消添加.onClicked, p, CancelAdd);
+  Bind(w.按钮_添加_选择声音.onClicked, p, PickAddSound);
+  Bind(w.按钮_添加_选择图片.onClicked, p, PickAddIcon);
+  Bind(w.按钮_修改_确认修改.onClicked, p, SaveModifiedFavorite);
+  Bind(w.按钮_修改_删除.onClicked, p, DeleteShownFavorite);
+  Bind(w.按钮_修改_取消修改.onClicked, p, CancelModify);
+  Bind(w.按钮_修改_选择声音.onClicked, p, PickModifySound);
+  Bind(w.按钮_修改_选择图片.onClicked, p, PickModifyIcon);
+  Bind(w.按钮2.onClicked, p, OpenSettingsWindow);
+  Bind(w.按钮2.onPointerMoved, p, SettingsButtonPointerMoved);
 }
 
 void BindSettingsWindow(Program& p, SettingsWindow& w) {
-  (void)p;
-  (void)w;
+  Bind(w.onCreated, p, SettingsWindowCreated);
+  Bind(w.按钮3.onClicked, p, SettingsLogin);
+  Bind(w.选择框_密码开关.onClicked, p, StorePasswordCheckSwitch);
+  Bind(w.选择框_声音开关.onClicked, p, StoreSoundSwitch);
+  Bind(w.选择框1.onClicked, p, ShowOrMaskPasswords);
+  Bind(w.按钮1.onClicked, p, ChangePassword);
+  Bind(w.按钮2.onClicked, p, CloseSettings);
 }
