@@ -32,7 +32,9 @@ void Bell(Track& t, double start, double freq, double length, double gain,
     double x = static_cast<double>(i) / kRate;
     double attack = std::min(1.0, x / 0.004);
     double v = 0;
-    for (auto [ratio, amp] : partials) v += amp * std::exp(-x * (3.0 + 4.0 * ratio) / length) * std::sin(2 * kPi * freq * ratio * x);
+    for (auto [ratio, amp] : partials)
+      if (freq * ratio < 0.45 * kRate)  // nothing above what the rate can carry
+        v += amp * std::exp(-x * (3.0 + 4.0 * ratio) / length) * std::sin(2 * kPi * freq * ratio * x);
     t[s0 + i] += gain * attack * v;
   }
 }
@@ -85,10 +87,16 @@ void Swish(Track& t, double start, double length, double lo, double hi, double g
   }
 }
 
+// Scales to the peak, but keeps dense sounds (blips, chords) from being louder than the
+// bells by also capping their mean level.
 std::vector<std::int16_t> Finish(Track t, double peak = 0.55) {
-  double m = 0;
-  for (double v : t) m = std::max(m, std::fabs(v));
-  double k = m > 0 ? peak / m : 0;
+  double m = 0, energy = 0;
+  for (double v : t) {
+    m = std::max(m, std::fabs(v));
+    energy += v * v;
+  }
+  double rms = t.empty() ? 0 : std::sqrt(energy / static_cast<double>(t.size()));
+  double k = m > 0 ? std::min(peak / m, 0.15 / rms) : 0;
   // a short fade at the end so nothing clicks when the buffer stops
   size_t fade = std::min<size_t>(t.size(), kRate / 100);
   for (size_t i = 0; i < fade; ++i) t[t.size() - 1 - i] *= static_cast<double>(i) / fade;
