@@ -82,7 +82,11 @@ Image DecodeGif(const std::uint8_t* data, std::size_t size) {
 
   for (;;) {
     GifRecordType type;
-    if (DGifGetRecordType(gif, &type) == GIF_ERROR) return Image();
+    // Many files lack the closing ';': after a whole frame, the end of the data ends the picture.
+    if (DGifGetRecordType(gif, &type) == GIF_ERROR) {
+      if (input.pos == input.size && !image.frames.empty()) break;
+      return Image();
+    }
     if (type == TERMINATE_RECORD_TYPE) break;
     if (type == EXTENSION_RECORD_TYPE) {
       if (!SkipExtension(gif, gcb, haveGcb)) return Image();
@@ -93,7 +97,7 @@ Image DecodeGif(const std::uint8_t* data, std::size_t size) {
     const GifImageDesc& d = gif->Image;
     if (!PictureSizeAllowed(d.Width, d.Height)) return Image();
     pixelsSoFar += static_cast<std::int64_t>(sw) * sh;
-    if (pixelsSoFar > kMaxAnimationPixels) return Image();
+    if (pixelsSoFar > kMaxAnimationPixels) break;  // a very long animation shows its first frames
     const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
     if (!map || !map->Colors) return Image();
 

@@ -12,7 +12,7 @@
 // kMaxPicturePixels, are refused before any pixel memory is taken.
 constexpr int kMaxPictureSide = 16384;
 constexpr std::int64_t kMaxPicturePixels = 16 * 1024 * 1024;
-// An animated GIF may not hold more than this many pixels over all its frames.
+// An animated GIF keeps only the frames that fit in this many pixels.
 constexpr std::int64_t kMaxAnimationPixels = 64 * 1024 * 1024;
 
 bool PictureSizeAllowed(std::int64_t width, std::int64_t height);

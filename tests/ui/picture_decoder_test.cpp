@@ -208,6 +208,16 @@ TEST(GifDecoder, CompositesEveryFrameWithTransparencyAndDisposal) {
   EXPECT_EQ(kWhite, At(image, 3, 3, 3));
 }
 
+TEST(GifDecoder, MissingClosingByteStillShowsTheFrames) {
+  Bytes file = MakeGif(2, 2, {{0, 0, 2, 2, {1, 2, 3, 4}}, {0, 0, 1, 1, {4}}});
+  ASSERT_EQ(';', file.back());
+  file.pop_back();
+  Image image = DecodePicture(file);
+  ASSERT_EQ(2u, image.frames.size());
+  EXPECT_EQ(kWhite, At(image, 0, 0, 1));
+  EXPECT_EQ(kBlue, At(image, 0, 1, 1));
+}
+
 TEST(GifDecoder, InterlacedAndGif87aFrames) {
   GifFrame f{0, 0, 1, 11, {}, DISPOSAL_UNSPECIFIED, NO_TRANSPARENT_COLOR, 0, true};
   for (int y = 0; y < 11; ++y) f.pixels.push_back(static_cast<GifPixelType>(y % 5));
