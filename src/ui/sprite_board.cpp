@@ -255,6 +255,17 @@ void SpriteBoardModel::SetBackgroundPicture(const Bytes& bytes) {
   InvalidateAll();
 }
 
+void SpriteBoardModel::SetRasterizer(TextRasterizer* r) {
+  rasterizer = r;
+  for (Sprite& s : sprites) {
+    if (s.text.empty()) continue;
+    Invalidate(s.Rect());
+    RenderText(s);
+    RebuildDrawn(s);
+    Invalidate(s.Rect());
+  }
+}
+
 int SpriteBoardModel::HitTest(int x, int y) const {
   for (auto it = sprites.rbegin(); it != sprites.rend(); ++it) {
     const Sprite& s = *it;

@@ -135,6 +135,9 @@ class SpriteBoardModel {
   void SetObjectVisible(int id, bool visible);
   void SetBackground(Colour colour);
   void SetBackgroundPicture(const Bytes& bytes);  // empty or undecodable: none
+  // Changes the rasterizer and renders every text sprite again with it (sprites made
+  // before a peer brought the real rasterizer then show their texts after all).
+  void SetRasterizer(TextRasterizer* r);
 
   const Sprite* Find(int id) const;
   // Id of the topmost sprite whose drawn pixel at (x, y) is neither transparent nor the

@@ -117,6 +117,22 @@ TEST_F(BoardFixture, TextSpritesAndTemplateWidth) {
   EXPECT_EQ(board.HitTest(281, 456), -1);
 }
 
+TEST(SpriteBoardText, SpritesMadeBeforeTheRasterizerShowTheirTextOnceItComes) {
+  SpriteBoardModel board(100, 100, 0, nullptr);
+  SpriteTemplateSettings t;
+  t.text = "ab";
+  const int s = board.CreateObject(&t, 0, 0);
+  const int pic = board.CreateObject(nullptr, 50, 50);
+  board.SetObjectImage(pic, Solid(3, 3, kRed));
+  EXPECT_EQ(board.PictureWidth(s), 0);
+  EXPECT_EQ(board.TemplateWidth(t), 0);
+  BlockRasterizer text;
+  board.SetRasterizer(&text);
+  EXPECT_EQ(board.PictureWidth(s), 12);
+  EXPECT_EQ(board.PictureWidth(pic), 3);  // pictures stay as they are
+  EXPECT_EQ(text.calls, 1);
+}
+
 // ---- pictures and scale ----
 
 TEST_F(BoardFixture, PictureBytesGoThroughTheDecoder) {
