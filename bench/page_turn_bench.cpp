@@ -1,0 +1,194 @@
+// A page turn of the site board: ShowPage of 30 tiles, every icon and both button
+// pictures read from disk and decoded again, 120 sprites deleted and created. The
+// figure is a ratio to reading and decoding the same 90 pictures alone, in the same run.
+
+#include <benchmark/benchmark.h>
+#include <gif_lib.h>
+#include <jpeglib.h>
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "base/paths.h"
+#include "browser/site_board.h"
+#include "ui/image.h"
+#include "ui/scripted_services.h"
+
+namespace {
+
+// A picture with soft, varied content, so the encoders have something to squeeze.
+std::vector<std::uint8_t> Pixels(int w, int h, int seed, int channels) {
+  std::vector<std::uint8_t> px(static_cast<size_t>(w) * h * channels);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t* p = &px[(static_cast<size_t>(y) * w + x) * channels];
+      p[0] = static_cast<std::uint8_t>(x * 7 + seed * 13);
+      p[1] = static_cast<std::uint8_t>(y * 5 + seed * 3);
+      p[2] = static_cast<std::uint8_t>((x ^ y) * 9 + seed);
+      if (channels == 4) p[3] = (x + y) % 9 == 0 ? 0 : 255;
+    }
+  return px;
+}
+
+Bytes Png(int w, int h, int seed) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = w;
+  image.height = h;
+  image.format = PNG_FORMAT_RGBA;
+  std::vector<std::uint8_t> px = Pixels(w, h, seed, 4);
+  png_alloc_size_t size = 0;
+  png_image_write_to_memory(&image, nullptr, &size, 0, px.data(), 0, nullptr);
+  Bytes out(size);
+  png_image_write_to_memory(&image, out.data(), &size, 0, px.data(), 0, nullptr);
+  out.resize(size);
+  return out;
+}
+
+Bytes Jpeg(int w, int h) {
+  jpeg_compress_struct c{};
+  jpeg_error_mgr err{};
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &buffer, &size);
+  c.image_width = w;
+  c.image_height = h;
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 90, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<std::uint8_t> px = Pixels(w, h, 5, 3);
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW row = &px[static_cast<size_t>(c.next_scanline) * w * 3];
+    jpeg_write_scanlines(&c, &row, 1);
+  }
+  jpeg_finish_compress(&c);
+  Bytes out(buffer, buffer + size);
+  jpeg_destroy_compress(&c);
+  std::free(buffer);
+  return out;
+}
+
+int GifWrite(GifFileType* gif, const GifByteType* data, int length) {
+  Bytes* out = static_cast<Bytes*>(gif->UserData);
+  out->insert(out->end(), data, data + length);
+  return length;
+}
+
+Bytes Gif(int w, int h) {
+  Bytes out;
+  int error = 0;
+  GifFileType* gif = EGifOpen(&out, GifWrite, &error);
+  GifColorType colours[16];
+  for (int i = 0; i < 16; ++i) colours[i] = {static_cast<GifByteType>(i * 16), 90, static_cast<GifByteType>(255 - i * 16)};
+  ColorMapObject* map = GifMakeMapObject(16, colours);
+  EGifPutScreenDesc(gif, w, h, 4, 0, map);
+  EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr);
+  std::vector<GifByteType> row(w);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) row[x] = static_cast<GifByteType>((x + y) % 16);
+    EGifPutLine(gif, row.data(), w);
+  }
+  EGifCloseFile(gif, &error);
+  GifFreeMapObject(map);
+  return out;
+}
+
+void Write(const std::string& host, const Bytes& bytes) {
+  std::ofstream(host, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+// A run directory with 30 favorites, their icons (32 x 32 PNG), the two tile buttons
+// and the page buttons; the program built up to page 1 of the common list.
+struct PageTurnSetup {
+  PageTurnSetup() {
+    host = "/tmp/vk_page_turn_bench_" + std::to_string(getpid());
+    for (const char* d : {"", "/网站图标", "/配置图片", "/配置图片/翻页"}) mkdir((host + d).c_str(), 0700);
+    SetRunDirectory(ProgramPath(host));
+    for (int i = 1; i <= 30; ++i) {
+      FavoriteRecord r;
+      r.siteName = GBK("网站") + NumberText(i);
+      r.iconPath = GBK("\\网站图标\\") + NumberText(i) + ".png";
+      r.common = 1;
+      Write(HostPath(RunDirectory() + r.iconPath), Png(32, 32, i));
+      program.state.allRecords.push_back(r);
+      pictures.push_back(RunDirectory() + r.iconPath);
+      pictures.push_back(RunDirectory() + GBK("\\配置图片\\帐号.gif"));
+      pictures.push_back(RunDirectory() + GBK("\\配置图片\\修改.jpg"));
+    }
+    Write(host + "/配置图片/帐号.gif", Gif(35, 25));
+    Write(host + "/配置图片/修改.jpg", Jpeg(32, 24));
+    for (int k = 1; k <= 4; ++k) Write(host + "/配置图片/翻页/ye" + std::to_string(k) + "1.png", Png(72, 24, 40 + k));
+    program.services = fake.bundle();
+    BuildPageControls(program);
+    SelectCategory(program, 0);
+  }
+  ~PageTurnSetup() {
+    std::string command = "rm -rf '" + host + "'";
+    if (std::system(command.c_str()) != 0) {
+    }
+  }
+
+  std::string host;
+  std::vector<Text> pictures;  // the 90 files one page reads, in its order
+  ScriptedServices fake;
+  Program program;
+};
+
+PageTurnSetup& Setup() {
+  static PageTurnSetup setup;
+  return setup;
+}
+
+// Nanoseconds to read and decode the 90 pictures of one page.
+double ReadAndDecodeNs(int repeats) {
+  const std::vector<Text>& pictures = Setup().pictures;
+  const auto t0 = std::chrono::steady_clock::now();
+  for (int i = 0; i < repeats; ++i)
+    for (const Text& path : pictures) {
+      Image image = DecodePicture(ReadFileBytes(path));
+      benchmark::DoNotOptimize(image.width);
+    }
+  const auto t1 = std::chrono::steady_clock::now();
+  return std::chrono::duration<double, std::nano>(t1 - t0).count() / repeats;
+}
+
+void BM_ReadAndDecodeThePicturesOfAPage(benchmark::State& state) {
+  const std::vector<Text>& pictures = Setup().pictures;
+  for (auto _ : state)
+    for (const Text& path : pictures) {
+      Image image = DecodePicture(ReadFileBytes(path));
+      benchmark::DoNotOptimize(image.width);
+    }
+}
+BENCHMARK(BM_ReadAndDecodeThePicturesOfAPage);
+
+void BM_PageTurn(benchmark::State& state) {
+  Program& program = Setup().program;
+  const auto t0 = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    ShowPage(program, 1);
+    benchmark::DoNotOptimize(program.state.tiles.data());
+  }
+  const auto t1 = std::chrono::steady_clock::now();
+  const double ns = std::chrono::duration<double, std::nano>(t1 - t0).count() /
+                    static_cast<double>(state.iterations());
+  state.counters["tiles"] = static_cast<double>(program.state.tiles.size());
+  state.counters["x_decode"] =
+      ns / ReadAndDecodeNs(static_cast<int>(std::max<benchmark::IterationCount>(state.iterations(), 20)));
+}
+BENCHMARK(BM_PageTurn);
+
+}  // namespace
+
+BENCHMARK_MAIN();
