@@ -96,9 +96,10 @@ inline bool CreateFavoritesTable(const FixtureRunDir& dir, const std::vector<Fav
   return ok;
 }
 
-inline std::vector<StoredFavorite> ReadFavorites(const FixtureRunDir& dir) {
+// `runDirectory` is a program path: the favorites table below it, read through the engine.
+inline std::vector<StoredFavorite> ReadFavoritesIn(const Text& runDirectory) {
   std::vector<StoredFavorite> out;
-  const Text path = dir.Path("\\数据库.edb");
+  const Text path = runDirectory + GBK("\\数据库.edb");
   if (!OpenRecordFile(path)) {
     ADD_FAILURE() << "favorites table does not open: " << GbkToUtf8(RecordFileErrorText());
     return out;
@@ -126,6 +127,8 @@ inline std::vector<StoredFavorite> ReadFavorites(const FixtureRunDir& dir) {
   return out;
 }
 
+inline std::vector<StoredFavorite> ReadFavorites(const FixtureRunDir& dir) { return ReadFavoritesIn(dir.program()); }
+
 inline std::int32_t NextRecordId(const Text& path) {
   RecordFileDescription d;
   if (!OpenRecordFile(path)) return 0;
@@ -152,22 +155,26 @@ inline bool CreateSettingsTable(const FixtureRunDir& dir, const std::vector<Stor
   return ok;
 }
 
-inline std::vector<StoredSettings> ReadSettings(const FixtureRunDir& dir) {
+inline std::vector<StoredSettings> ReadSettingsIn(const Text& runDirectory) {
   std::vector<StoredSettings> out;
-  const Text path = dir.Path("\\md5.edb");
+  const Text path = runDirectory + GBK("\\md5.edb");
   if (!OpenRecordFile(path)) {
     ADD_FAILURE() << "settings table does not open: " << GbkToUtf8(RecordFileErrorText());
     return out;
   }
+  RecordFileDescription d;
+  const bool hasExtra = DescribeRecordFile(&d) && d.fields.size() >= 4;
   const int n = RecordCount();
   FirstRecord();
   for (int i = 0; i < n; ++i) {
-    out.push_back({ReadTextField(1), ReadIntField(2), ReadIntField(3), ReadIntField(4)});
+    out.push_back({ReadTextField(1), ReadIntField(2), ReadIntField(3), hasExtra ? ReadIntField(4) : 0});
     SkipRecords(1);
   }
   CloseRecordFile(path);
   return out;
 }
+
+inline std::vector<StoredSettings> ReadSettings(const FixtureRunDir& dir) { return ReadSettingsIn(dir.program()); }
 
 inline bool SameFavorite(const FavoriteRecord& a, const FavoriteRecord& b) {
   return a.siteName == b.siteName && a.iconPath == b.iconPath && a.address == b.address &&
