@@ -13,12 +13,15 @@
 
 #include "base/text.h"
 #include "platform/qt/qt_text_rasterizer.h"
+#include "ui/board_test_support.h"
 
 // fontconfig keeps a few blocks of its cache until the process ends; under the leak
 // checker that is not ours to answer for. (Read only by sanitized builds.)
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 namespace {
+
+using board_test::Solid;
 
 QApplication& BoardApp() {
   static int argc = 1;
@@ -27,15 +30,6 @@ QApplication& BoardApp() {
   // Never destroyed: tearing a QApplication down among the exit-time destructors crashes.
   if (!QCoreApplication::instance()) new QApplication(argc, argv);
   return *qobject_cast<QApplication*>(QCoreApplication::instance());
-}
-
-Image Solid(int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-  Image img;
-  img.width = w;
-  img.height = h;
-  img.frames.resize(1);
-  for (int i = 0; i < w * h; ++i) img.frames[0].rgba.insert(img.frames[0].rgba.end(), {r, g, b, 255});
-  return img;
 }
 
 // What the window system would send: delivered through the application, so mouse
@@ -53,38 +47,20 @@ void Release(QWidget& w, QPoint at) { Send(w, QEvent::MouseButtonRelease, at, Qt
 struct BoardWidgetTest : ::testing::Test {
   QtTextRasterizer text;
   std::unique_ptr<SpriteBoardModel> board;
-  std::vector<std::string> events;
+  board_test::EventLog log;
   int a = 0, b = 0;
 
   void SetUp() override {
     BoardApp();
     board = std::make_unique<SpriteBoardModel>(200, 100, RgbColour(0, 96, 192), &text);
     SpriteTemplateSettings t;
-    t.picture = Solid(20, 20, 255, 0, 0);
+    t.picture = Solid(20, 20, {255, 0, 0, 255});
     a = board->CreateObject(&t, 10, 10);
-    t.picture = Solid(20, 20, 0, 255, 0);
+    t.picture = Solid(20, 20, {0, 255, 0, 255});
     b = board->CreateObject(&t, 30, 10);
-    auto& ev = board->events;
-    ev.leftPressed = [this](int s) { events.push_back("0:" + std::to_string(s)); };
-    ev.leftReleased = [this](int s, int p) {
-      events.push_back("2:" + std::to_string(s) + "," + std::to_string(p));
-    };
-    ev.doubleClicked = [this](int s) { events.push_back("4:" + std::to_string(s)); };
-    ev.pointerEntered = [this](int s, int p) {
-      events.push_back("5:" + std::to_string(s) + "," + std::to_string(p));
-    };
-    ev.pointerLeft = [this](int s, int p) {
-      events.push_back("6:" + std::to_string(s) + "," + std::to_string(p));
-    };
-    ev.pointerMoved = [this](int x, int y, int p) {
-      events.push_back("7:" + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(p));
-    };
+    log.Attach(*board);
   }
-  std::vector<std::string> Take() {
-    std::vector<std::string> out;
-    out.swap(events);
-    return out;
-  }
+  std::vector<std::string> Take() { return log.Take(); }
 };
 
 TEST_F(BoardWidgetTest, PointerInputReachesTheModelAsBoardEvents) {
@@ -131,7 +107,7 @@ TEST_F(BoardWidgetTest, PaintsTheComposedBoardAndItsChanges) {
   EXPECT_EQ(shot.pixelColor(15, 15), QColor(255, 0, 0));
   EXPECT_EQ(shot.pixelColor(45, 15), QColor(0, 255, 0));
 
-  board->SetObjectImage(a, Solid(20, 20, 255, 255, 0));
+  board->SetObjectImage(a, Solid(20, 20, {255, 255, 0, 255}));
   board->MoveObject(b, 100, 50);
   shot = w.grab().toImage();
   EXPECT_EQ(shot.pixelColor(15, 15), QColor(255, 255, 0));

@@ -294,17 +294,6 @@ TEST_F(BoardFixture, SpriteDeletedUnderThePointerGivesNoLeave) {
   EXPECT_EQ(board.hovered, 0);
 }
 
-TEST_F(BoardFixture, HandlerDeletingTheHoveredSpriteOnEnter) {
-  // The site board swaps pictures in its handlers; a handler may also delete.
-  const int a = Square(0, 0, 10);
-  board.events.pointerEntered = [&](int id, int) { board.DeleteObject(id); };
-  board.PointerMove(2, 2, false);
-  EXPECT_EQ(board.Find(a), nullptr);
-  board.PointerMove(3, 3, false);
-  EXPECT_EQ(board.hovered, 0);
-  EXPECT_EQ(log.Take(), (Events{"10:" + std::to_string(a), "7:2,2,0", "7:3,3,0"}));
-}
-
 TEST_F(BoardFixture, DisabledBoardReportsNothing) {
   const int a = Square(0, 0, 10);
   board.disabled = true;
