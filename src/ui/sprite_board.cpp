@@ -258,7 +258,8 @@ void SpriteBoardModel::SetBackgroundPicture(const Bytes& bytes) {
 void SpriteBoardModel::SetRasterizer(TextRasterizer* r) {
   rasterizer = r;
   for (Sprite& s : sprites) {
-    if (s.text.empty()) continue;
+    // Only texts that could not be drawn; a picture set since then stays.
+    if (s.text.empty() || !s.picture.empty()) continue;
     Invalidate(s.Rect());
     RenderText(s);
     RebuildDrawn(s);
