@@ -183,7 +183,8 @@ bool BalloonPopUp(BalloonTipModel& tip, std::int64_t nowMs, int x, int y, const 
   tip.view = BalloonView();
   tip.view.text = text;
   tip.view.icon = icon < 0 ? -1 : icon;
-  tip.view.layout = LayOutBalloon(tip.placement, x, y, size, tip.screen);
+  const BalloonRect screen = tip.screenAt ? tip.screenAt(x, y) : tip.screen;
+  tip.view.layout = LayOutBalloon(tip.placement, x, y, size, screen.width > 0 && screen.height > 0 ? screen : tip.screen);
   tip.phase = BalloonTipModel::kWaiting;
   tip.closeAutomatically = closeAutomatically;
   tip.fadeInStepOfPopUp = tip.fadeInStepMs;

@@ -68,6 +68,8 @@ struct BalloonTipModel {
   int fadeOutStepMs = 30;
 
   BalloonRect screen{0, 0, 1920, 1080};
+  // The screen that holds a pop-up point, where there are several; unset: `screen`.
+  std::function<BalloonRect(int x, int y)> screenAt;
   // Size of the bubble for a text and an icon; the peer sets one that measures with
   // its font, the default estimates 12-pixel text.
   std::function<BalloonSize(const Text& text, int icon)> measure;

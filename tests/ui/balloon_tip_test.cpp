@@ -98,6 +98,19 @@ TEST(BalloonPlacement, ShiftsOntoTheScreenKeepingTheTipOnThePoint) {
   EXPECT_GE(off.tipX, off.body.left);
 }
 
+TEST(BalloonPlacement, KeepsToTheScreenOfItsPoint) {
+  BalloonTipModel tip;
+  tip.screen = kScreen;
+  tip.screenAt = [](int x, int) { return x >= 1000 ? BalloonRect{1000, 0, 800, 600} : kScreen; };
+  SetBalloonSetting(tip, kBalloonPlacement, 2);
+  ASSERT_TRUE(BalloonPopUp(tip, 0, 1030, 300, "tip", -1, true));
+  EXPECT_EQ(0, tip.view.layout.placement);  // mirrored at the second screen's left border
+  EXPECT_GE(tip.view.layout.body.left, 1000);
+  ASSERT_TRUE(BalloonPopUp(tip, 0, 900, 300, "tip", -1, true));
+  EXPECT_EQ(2, tip.view.layout.placement);
+  EXPECT_LE(tip.view.layout.body.right(), 1000);
+}
+
 TEST(BalloonSettings, ValuesStayUntilWrittenAgain) {
   BalloonTipModel tip;
   EXPECT_TRUE(SetBalloonSetting(tip, kBalloonPlacement, 2));

@@ -39,8 +39,16 @@ BalloonWidget::BalloonWidget(BalloonTipModel& model, QRect screen, std::function
   // The balloon's 宋体 9 point: a Simplified Chinese face at 12 pixels.
   font_.setFamilies({"SimSun", "NSimSun", "WenQuanYi Zen Hei", "Noto Sans CJK SC"});
   font_.setPixelSize(12);
-  if (screen.isEmpty() && QGuiApplication::primaryScreen())
-    screen = QGuiApplication::primaryScreen()->geometry();
+  if (screen.isEmpty()) {
+    // No fixed area: each pop-up keeps to the screen its point is on.
+    if (QGuiApplication::primaryScreen()) screen = QGuiApplication::primaryScreen()->geometry();
+    model_.screenAt = [](int x, int y) {
+      QScreen* s = QGuiApplication::screenAt(QPoint(x, y));
+      if (!s) return BalloonRect{};
+      QRect g = s->geometry();
+      return BalloonRect{g.x(), g.y(), g.width(), g.height()};
+    };
+  }
   if (!screen.isEmpty()) model_.screen = {screen.x(), screen.y(), screen.width(), screen.height()};
   model_.measure = [this](const Text& text, int icon) {
     QFontMetrics fm(font_);
@@ -55,7 +63,10 @@ BalloonWidget::BalloonWidget(BalloonTipModel& model, QRect screen, std::function
   timer_.start();
 }
 
-BalloonWidget::~BalloonWidget() { model_.measure = nullptr; }
+BalloonWidget::~BalloonWidget() {
+  model_.measure = nullptr;
+  model_.screenAt = nullptr;
+}
 
 void BalloonWidget::Tick() {
   const std::int64_t now = clock_();

@@ -17,7 +17,7 @@
 
 class BalloonWidget : public QWidget {
  public:
-  // `screen`: the screen area the balloon keeps to; empty = the primary screen.
+  // `screen`: the area the balloon keeps to; empty = the screen of each pop-up point.
   explicit BalloonWidget(BalloonTipModel& model, QRect screen = QRect(),
                          std::function<std::int64_t()> clock = nullptr);
   ~BalloonWidget() override;
