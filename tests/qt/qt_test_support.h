@@ -14,8 +14,8 @@ inline QApplication& TestApp() {
   static int argc = 1;
   static char name[] = "test_qt";
   static char* argv[] = {name, nullptr};
-  static std::unique_ptr<QApplication> app;
-  if (!QCoreApplication::instance()) app = std::make_unique<QApplication>(argc, argv);
+  // Never destroyed: tearing Qt down from a static destructor at exit crashes.
+  if (!QCoreApplication::instance()) new QApplication(argc, argv);
   return *qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 

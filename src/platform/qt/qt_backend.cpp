@@ -14,15 +14,19 @@ void ForgetPeers(Window& window) {
 }
 }  // namespace
 
-QtWindowBackend::QtWindowBackend() = default;
+QtWindowBackend::QtWindowBackend() : backendAlive_(std::make_shared<bool>(true)) {}
 
 QtWindowBackend::~QtWindowBackend() {
+  // The models may be gone already: touch only the peers. Hooks left in models that
+  // outlive the backend check these flags and do nothing.
+  *backendAlive_ = false;
   for (auto& o : open_) {
     *o->alive = false;
-    ForgetPeers(*o->model);
     for (auto& w : o->ownWindows) delete w.data();
     delete o->peer.data();
   }
+  // Destroyed windows whose deferred deletion no loop ran any more.
+  for (auto& w : dying_) delete w.data();
 }
 
 QSize QtWindowBackend::DialogClientSize(int outerWidth, int outerHeight) {
@@ -68,7 +72,9 @@ void QtWindowBackend::ShowWindow(Window& window, bool modal) {
     p->Sync();
     if (p->pos() != QPoint(window.left(), window.top())) p->move(window.left(), window.top());
   };
-  window.onDestroyed = [this, &window] { Destroyed(window); };
+  window.onDestroyed = [this, backendAlive = backendAlive_, &window] {
+    if (*backendAlive) Destroyed(window);
+  };
   peer->Sync();
 
   if (modal) {
@@ -91,6 +97,7 @@ void QtWindowBackend::Destroyed(Window& window) {
   if (o->peer) {
     o->peer->hide();
     o->peer->deleteLater();
+    dying_.push_back(o->peer.data());
   }
   // These read the model on their own timers: they go before the model can.
   for (auto& w : o->ownWindows) delete w.data();

@@ -41,4 +41,6 @@ class QtWindowBackend : public WindowBackend {
   std::vector<std::unique_ptr<Open>> open_;
   Window* main_ = nullptr;
   QtTextRasterizer rasterizer_;
+  std::shared_ptr<bool> backendAlive_;
+  std::vector<QPointer<QWidget>> dying_;  // destroyed, deletion deferred
 };
