@@ -217,8 +217,11 @@ void CloseFile(Engine& e, std::size_t index) {
   of->memo.file.reset();
 }
 
-// Writes one value into a record image at its field (memo values through the memo file).
-int PutValue(OpenFile& of, const FieldDef& d, const FieldValue& v, unsigned char* p) {
+// Writes one value into a record image at its field (memo values through the memo file;
+// the old chain's leftover blocks are added to *leftover, to be released after the
+// record is written).
+int PutValue(OpenFile& of, const FieldDef& d, const FieldValue& v, unsigned char* p,
+             std::vector<std::int32_t>* leftover) {
   if (d.type == kTypeText) {
     const Text& t = v.AsText();
     std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(d.size, static_cast<std::int64_t>(t.size()) + 1));
@@ -230,14 +233,16 @@ int PutValue(OpenFile& of, const FieldDef& d, const FieldValue& v, unsigned char
   if (IsMemoType(d.type)) {
     const std::int32_t old_ref = GetI32(p);
     std::int32_t new_ref = old_ref;
+    std::vector<std::int32_t> left;
     int rc;
     if (d.type == kTypeMemo) {
-      rc = WriteMemo(of.memo, old_ref, v.AsText().data(), v.AsText().size(), &new_ref);
+      rc = WriteMemo(of.memo, old_ref, v.AsText().data(), v.AsText().size(), &new_ref, &left);
     } else {
-      rc = WriteMemo(of.memo, old_ref, v.AsBytes().data(), v.AsBytes().size(), &new_ref);
+      rc = WriteMemo(of.memo, old_ref, v.AsBytes().data(), v.AsBytes().size(), &new_ref, &left);
     }
     if (rc != kFileOk) return rc;
     PutI32(p, new_ref);
+    leftover->insert(leftover->end(), left.begin(), left.end());
     return kFileOk;
   }
   EncodeScalar(d.type, v, p);
@@ -515,10 +520,11 @@ bool WriteField(int field, const FieldValue& v) {
   if (rc == kFileOk && pos + d.size > length) rc = -60;
   if (rc == kFileOk) {
     std::vector<unsigned char> b(static_cast<std::size_t>(d.size), 0);
+    std::vector<std::int32_t> leftover;
     if (IsMemoType(d.type)) {
       // The old reference first: the new value reuses its chain.
       rc = ReadAt(of, pos, b.data(), 4, -46);
-      if (rc == kFileOk) rc = PutValue(of, d, v, b.data());
+      if (rc == kFileOk) rc = PutValue(of, d, v, b.data(), &leftover);
     } else if (d.type == kTypeText) {
       const Text& t = v.AsText();
       std::memcpy(b.data(), t.data(), std::min(b.size(), t.size()));
@@ -526,6 +532,7 @@ bool WriteField(int field, const FieldValue& v) {
       EncodeScalar(d.type, v, b.data());
     }
     if (rc == kFileOk) rc = of.main.file->Write(pos, b.data(), b.size());
+    if (rc == kFileOk) ReleaseMemoBlocks(of.memo, leftover);
   }
   int urc = UnlockByte(of.main, lock_at);
   if (rc == kFileOk) rc = urc;
@@ -559,10 +566,12 @@ bool ModifyRecord(const std::vector<OptionalFieldValue>& values) {
   // A field that does not lie inside the record cannot be copied into its image.
   for (std::size_t i = 0; rc == kFileOk && i < m; ++i)
     if (values[i] && of.fields[i].offset + of.fields[i].size > of.recordLength) rc = -47;
+  std::vector<std::int32_t> leftover;
   for (std::size_t i = 0; rc == kFileOk && i < m; ++i)
-    if (values[i]) rc = PutValue(of, of.fields[i], *values[i], image.data() + of.fields[i].offset);
+    if (values[i]) rc = PutValue(of, of.fields[i], *values[i], image.data() + of.fields[i].offset, &leftover);
   // The id is never rewritten.
   if (rc == kFileOk && image.size() > 4) rc = of.main.file->Write(start + 4, image.data() + 4, image.size() - 4);
+  if (rc == kFileOk) ReleaseMemoBlocks(of.memo, leftover);
   int urc = UnlockByte(of.main, start);
   if (rc == kFileOk) rc = urc;
   if (rc != kFileOk) return Fail(rc);
@@ -727,6 +736,7 @@ bool PurgeDeletedRecords() {
   if (rc == kFileOk) buf.resize(static_cast<std::size_t>(per_chunk * len + 4), 0);
   std::int64_t kept = 0;
   bool dropped = false;
+  std::vector<std::int32_t> memo_refs;
   for (std::int64_t i = 0; rc == kFileOk && i < count; i += per_chunk) {
     const std::int64_t n = std::min<std::int64_t>(per_chunk, count - i);
     rc = ReadAt(of, of.RecordStart(i), buf.data(), static_cast<std::size_t>(n * len), -62);
@@ -735,12 +745,12 @@ bool PurgeDeletedRecords() {
     for (std::int64_t j = 0; j < n; ++j) {
       unsigned char* p = buf.data() + j * len;
       if (GetI32(p) < 0) {
-        // Its memo values go back to the memo file. A block that cannot be freed now
-        // stays allocated, which costs space but keeps every chain sound.
+        // Its memo values go back to the memo file once the file no longer holds the
+        // record: a purge that fails half-way must not leave records on freed blocks.
         for (const FieldDef& d : of.fields) {
           if (!IsMemoType(d.type) || d.offset + 4 > len || !of.memo.file) continue;
-          std::int32_t ref = GetI32(p + d.offset), unused = 0;
-          if (ref != 0) WriteMemo(of.memo, ref, nullptr, 0, &unused);
+          std::int32_t ref = GetI32(p + d.offset);
+          if (ref != 0) memo_refs.push_back(ref);
         }
         dropped = true;
         continue;
@@ -761,7 +771,11 @@ bool PurgeDeletedRecords() {
     rc = of.main.file->Write(kOffRecordCount, b, 4);
     if (rc == kFileOk) rc = of.main.file->Truncate(of.RecordStart(kept));
   }
-  if (rc == kFileOk) of.current = 0;
+  if (rc == kFileOk) {
+    // A chain that cannot be freed now stays allocated: space lost, chains sound.
+    for (std::int32_t ref : memo_refs) FreeMemo(of.memo, ref);
+    of.current = 0;
+  }
   UnlockWhole(of.main);
   if (rc != kFileOk) return Fail(rc);
   return true;

@@ -82,11 +82,18 @@ int UnlockWhole(LockedHandle& h);
 
 // The value of the chain starting at `ref` (0 = empty). -59 on a short read.
 int ReadMemo(LockedHandle& memo, std::int32_t ref, std::string* out);
-// Writes `data` over the chain at `old_ref`, reusing its blocks, then the free list, then
-// new blocks at the end; leftover blocks go to the free list and free blocks at the end
-// of the file are cut off. *new_ref receives the first block (0 for an empty value).
+// Writes `data` over the chain at `old_ref`, reusing its blocks in order, then the free
+// list, then new blocks at the end of the file. *new_ref receives the first block (0 for
+// an empty value). The old chain's blocks left over are handed back in *leftover: the
+// caller releases them once the record holds the new reference, so that a record never
+// points at freed blocks.
 int WriteMemo(LockedHandle& memo, std::int32_t old_ref, const void* data, std::size_t n,
-              std::int32_t* new_ref);
+              std::int32_t* new_ref, std::vector<std::int32_t>* leftover);
+// Puts blocks at the front of the free list and cuts free blocks off the end of the
+// file. Best effort: what cannot be released now stays allocated.
+void ReleaseMemoBlocks(LockedHandle& memo, const std::vector<std::int32_t>& blocks);
+// Releases a whole chain (the values of a purged record).
+void FreeMemo(LockedHandle& memo, std::int32_t ref);
 
 // ---- Paths (record_file_paths.cpp) ----
 

@@ -220,7 +220,7 @@ int ReadMemo(LockedHandle& h, std::int32_t ref, std::string* out) {
 }
 
 int WriteMemo(LockedHandle& h, std::int32_t old_ref, const void* data, std::size_t n,
-              std::int32_t* new_ref) {
+              std::int32_t* new_ref, std::vector<std::int32_t>* leftover) {
   *new_ref = old_ref;
   if (!h.file) return -47;
   int rc = LockByte(h, 0);
@@ -281,14 +281,37 @@ int WriteMemo(LockedHandle& h, std::int32_t old_ref, const void* data, std::size
     bh.used = static_cast<std::int32_t>(std::min<std::size_t>(kBlockData, n - at));
     rc = WriteBlock(h, chain[i], bh, bytes + at);
   }
-  if (rc == kFileOk) *new_ref = chain.empty() ? 0 : chain[0];
+  if (rc != kFileOk) {
+    UnlockByte(h, 0);
+    return rc;
+  }
+  // The new value is complete: from here on the caller must store its reference.
+  *new_ref = chain.empty() ? 0 : chain[0];
+  leftover->assign(old.begin() + static_cast<std::ptrdiff_t>(std::min(old.size(), chain.size())), old.end());
+  UnlockByte(h, 0);
+  return kFileOk;
+}
 
-  for (std::size_t i = chain.size(); rc == kFileOk && i < old.size(); ++i) rc = PushFree(h, mh, old[i]);
-  if (rc == kFileOk && old.size() > chain.size()) rc = TrimFreeTail(h, mh);
-  if (rc == kFileOk && mh.dirty) rc = mh.Write(h);
+void ReleaseMemoBlocks(LockedHandle& h, const std::vector<std::int32_t>& blocks) {
+  if (blocks.empty() || !h.file) return;
+  // Housekeeping: if another process holds the memo header or one of the blocks just
+  // now, what is not released stays allocated but unreachable. That costs space only.
+  if (LockByte(h, 0) != kFileOk) return;
+  MemoHeader mh;
+  if (mh.Read(h) == kFileOk) {
+    int rc = kFileOk;
+    for (std::size_t i = 0; rc == kFileOk && i < blocks.size(); ++i)
+      if (blocks[i] > 0 && blocks[i] < mh.blockCount) rc = PushFree(h, mh, blocks[i]);
+    if (rc == kFileOk) TrimFreeTail(h, mh);
+    if (mh.dirty) mh.Write(h);
+  }
+  UnlockByte(h, 0);
+}
 
-  int urc = UnlockByte(h, 0);
-  return rc != kFileOk ? rc : urc;
+void FreeMemo(LockedHandle& h, std::int32_t ref) {
+  std::int32_t unused = 0;
+  std::vector<std::int32_t> blocks;
+  if (WriteMemo(h, ref, nullptr, 0, &unused, &blocks) == kFileOk) ReleaseMemoBlocks(h, blocks);
 }
 
 }  // namespace recfile

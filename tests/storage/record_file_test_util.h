@@ -10,6 +10,7 @@
 #include <fstream>
 #include <ostream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
