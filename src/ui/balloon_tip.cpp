@@ -178,7 +178,11 @@ std::int64_t FullAt(const BalloonTipModel& tip) {
 
 bool BalloonPopUp(BalloonTipModel& tip, std::int64_t nowMs, int x, int y, const Text& text, int icon,
                   bool closeAutomatically) {
-  if (text.empty()) return false;
+  // Nothing to show, but the balloon of the previous request must not linger for this one.
+  if (text.empty()) {
+    BalloonClose(tip);
+    return false;
+  }
   BalloonSize size = tip.measure ? tip.measure(text, icon) : EstimateBalloonSize(text, icon);
   tip.view = BalloonView();
   tip.view.text = text;

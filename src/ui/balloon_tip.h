@@ -88,7 +88,8 @@ struct BalloonTipModel {
 bool SetBalloonSetting(BalloonTipModel& tip, int number, int value);
 int BalloonSetting(const BalloonTipModel& tip, int number);  // -1 for an unknown number
 
-// Replaces whatever balloon is showing or waiting. False for an empty text.
+// Replaces whatever balloon is showing or waiting. An empty text shows nothing:
+// false, and the balloon showing closes.
 bool BalloonPopUp(BalloonTipModel& tip, std::int64_t nowMs, int x, int y, const Text& text, int icon,
                   bool closeAutomatically);
 // The pointer moved while the balloon may be shown.

@@ -198,6 +198,11 @@ TEST(BalloonTiming, NoAutomaticCloseAndReplacement) {
   EXPECT_EQ(3, v.icon);
   EXPECT_EQ(200, v.layout.tipX);
   EXPECT_FALSE(BalloonTick(tip, 100150).visible);
+  // An empty text is refused and takes the balloon showing away with it.
+  ASSERT_TRUE(BalloonPopUp(tip, 200000, 200, 300, "third", -1, false));
+  EXPECT_TRUE(BalloonTick(tip, 200050).visible);
+  EXPECT_FALSE(BalloonPopUp(tip, 200060, 200, 300, "", -1, false));
+  EXPECT_FALSE(BalloonTick(tip, 200061).visible);
 }
 
 }  // namespace
