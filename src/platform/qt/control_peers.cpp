@@ -100,6 +100,9 @@ TabPeer::TabPeer(TabControl& model, Liveness alive, QWidget* parent)
     : QWidget(parent), model_(model), alive_(std::move(alive)), bar_(new QTabBar(this)) {
   bar_->setDrawBase(false);
   bar_->setExpanding(false);
+  // A title wider than the control is cut, as on Windows, not scrolled.
+  bar_->setUsesScrollButtons(false);
+  bar_->setElideMode(Qt::ElideNone);
   for (const Text& title : model.pages()) {
     bar_->addTab(U(title));
     auto* page = new QWidget(this);
@@ -140,6 +143,8 @@ void TabPeer::paintEvent(QPaintEvent*) {
   opt.initFrom(this);
   opt.rect = QRect(0, PageTop(), width(), height() - PageTop());
   opt.lineWidth = 2;
+  // The page area is opaque button face; beside the titles the parent shows through.
+  p.fillRect(opt.rect, palette().button());
   style()->drawPrimitive(QStyle::PE_FrameTabWidget, &opt, &p, this);
 }
 
@@ -222,7 +227,9 @@ void ApplyColours(QWidget* w, Colour text, Colour back, QPalette::ColorRole back
 
 QWidget* MakeLabel(Label& m, QWidget* parent) {
   auto* w = new QLabel(parent);
-  w->setWordWrap(true);
+  // Only a label tall enough for two lines wraps; a one-line label cuts its text.
+  const int lineHeight = m.font.height > 0 ? m.font.height : 12;
+  w->setWordWrap(m.height() >= 2 * lineHeight + 4);
   w->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   w->setFont(ToQFont(m.font, w->font()));
   ApplyColours(w, m.textColour, m.backColour, QPalette::Window);
