@@ -3,14 +3,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "base/fatal_error.h"
+#include "base/paths.h"
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_dialogs.h"
 #include "qt_test_support.h"
@@ -233,6 +239,38 @@ TEST(FatalErrorDeathTest, ShowsTheMessageBoxAndEndsWithMinusOne) {
         FatalRunTimeError(3, GBK("没有当前数据库"));
       },
       ::testing::ExitedWithCode(255), "运行时出错!.*错误代码：3.*错误信息：没有当前数据库\\|16\\]");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(QtFileDialogTest, OpensInTheInitialDirectoryAndGivesTheFullPath) {
+  TestApp();
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("vk_file_dialog_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir / "网站图标");
+  std::ofstream(dir / "网站图标" / "新浪.png") << "x";
+  const Text initial = ProgramPath((dir / "网站图标").string());
+  QString shownIn;
+  WhenModalShows([&](QWidget* w) {
+    auto* d = qobject_cast<QFileDialog*>(w);
+    ASSERT_NE(d, nullptr);
+    shownIn = d->directory().absolutePath();
+    d->selectFile(QString::fromUtf8("新浪.png"));
+    QMetaObject::invokeMethod(d, "accept");  // the Open button
+  });
+  QtFileDialog service;
+  Text fileName = GBK("旧的");
+  EXPECT_TRUE(service.Open(initial, fileName));
+  EXPECT_EQ(shownIn.toStdString(), (dir / "网站图标").string());
+  EXPECT_EQ(fileName, initial + GBK("\\新浪.png"));
+
+  WhenModalShows([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+  Text kept = GBK("旧的");
+  EXPECT_FALSE(service.Open(initial, kept));
+  EXPECT_EQ(kept, GBK("旧的"));
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
