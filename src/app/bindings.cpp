@@ -13,14 +13,9 @@
 #include "browser/tile_events.h"
 #include "editor/add_page.h"
 #include "editor/file_picker.h"
+#include "editor/manager_gate.h"
 #include "editor/modify_page.h"
 #include "protection/settings_window.h"
-#if __has_include("editor/manager_gate.h")
-#include "editor/manager_gate.h"
-#define VK_MODIFY_STEP ManagerLoginGate
-#else
-#define VK_MODIFY_STEP nullptr
-#endif
 
 namespace {
 template <class... Args>
@@ -39,7 +34,7 @@ void BindMainWindow(Program& p) {
   Bind(w.动画框_分类.model.events.pointerEntered, p, CategoryEntered);
   Bind(w.动画框_分类.model.events.pointerLeft, p, CategoryLeft);
   // Account, open and page steps, then the editor's modify step, in that order.
-  w.动画框1.model.events.leftPressed = [&p](int sprite) { TilePressed(p, sprite, VK_MODIFY_STEP); };
+  w.动画框1.model.events.leftPressed = [&p](int sprite) { TilePressed(p, sprite, ManagerLoginGate); };
   Bind(w.动画框1.model.events.pointerEntered, p, TileEntered);
   Bind(w.动画框1.model.events.pointerLeft, p, TileLeft);
   Bind(w.按钮_关闭帐号密码显示.onClicked, p, HideAccountViewer);

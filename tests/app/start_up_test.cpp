@@ -250,6 +250,13 @@ TEST(StartUp, TheBoardsWorkThroughTheBindings) {
   EXPECT_EQ(s.w().编辑框_帐号.left(), -320);
   EXPECT_FALSE(s.w().动画框1.disabled());
   EXPECT_TRUE(UserPressSprite(s.w(), "动画框_分类", s.state().categoryButtons[0]));
+
+  // The modify sprite reaches the editor's step, last in the dispatch.
+  s.run.fake.inputBox.answers.push_back({true, "pw"});
+  ASSERT_TRUE(UserPressSprite(s.w(), "动画框1", s.state().tiles[4].modifySprite));
+  EXPECT_EQ(s.run.fake.inputBox.log.back().prompt, GBK("请输入密码获取修改和删除权限："));
+  EXPECT_TRUE(s.w().选择夹1.visible());
+  EXPECT_EQ(s.w().编辑框_修改_记录号.content(), "c5");
 }
 
 }  // namespace
