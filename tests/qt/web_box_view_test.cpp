@@ -133,6 +133,29 @@ TEST(WebBoxView, AFailedConnectionReportsNothing) {
   EXPECT_EQ(loaded, 1);
 }
 
+TEST(WebBoxView, GoesWithItsWidgetEvenWhileLoading) {
+  App();
+  PageServer server;
+  server.SetAutoAnswer(false);
+  for (bool withParent : {true, false}) {
+    auto* window = withParent ? new QWidget : nullptr;
+    auto* box = new WebBoxView(window);
+    int loaded = 0;
+    box->onPageLoaded = [&] { ++loaded; };
+    // As the window's peer keeps it: the view object goes when its widget goes.
+    QObject::connect(box->widget(), &QObject::destroyed, [box] { delete box; });
+    box->Load(AdvertPageUrl("127.0.0.1", server.port()));
+    ASSERT_TRUE(RunUntil([&] { return server.HasRequest(); }));
+    if (window) delete window;
+    else delete box->widget();
+    server.Answer();
+    bool spun = false;
+    QTimer::singleShot(50, [&] { spun = true; });
+    ASSERT_TRUE(RunUntil([&] { return spun; }));
+    EXPECT_EQ(loaded, 0);
+  }
+}
+
 TEST(WebBoxView, CanBeShownAndHidden) {
   App();
   QWidget window;

@@ -39,6 +39,8 @@ QUrl AdvertPageUrl(const QString& host, int port) {
 
 WebBoxView::WebBoxView(QWidget* parent)
     : view_(new QTextBrowser(parent)), network_(new QNetworkAccessManager(view_)) {
+  // Connected first, so it is told before anyone who deletes this object on the same signal.
+  watchView_ = QObject::connect(view_, &QObject::destroyed, [this] { viewGone_ = true; });
   view_->setOpenLinks(false);
   view_->setFrameShape(QFrame::NoFrame);
   QObject::connect(view_, &QTextBrowser::anchorClicked, view_, [this](const QUrl& link) {
@@ -48,8 +50,15 @@ WebBoxView::WebBoxView(QWidget* parent)
 }
 
 WebBoxView::~WebBoxView() {
-  if (loading_) loading_->abort();
-  // The view belongs to its parent widget when it has one.
+  if (loading_) {
+    QObject::disconnect(loading_, nullptr, nullptr, nullptr);  // no Finished into a dying view
+    loading_->abort();
+  }
+  // The view belongs to its parent widget when it has one; a view already destroyed
+  // (this object then goes from its destroyed signal) is not deleted twice.
+  if (viewGone_) return;
+  QObject::disconnect(watchView_);
+  QObject::disconnect(view_, &QTextBrowser::anchorClicked, nullptr, nullptr);  // they know this object
   if (view_->parent() == nullptr) delete view_;
 }
 
@@ -57,7 +66,7 @@ QWidget* WebBoxView::widget() const { return view_; }
 
 void WebBoxView::Load(const QUrl& url) {
   if (loading_) {
-    loading_->disconnect(view_);
+    QObject::disconnect(loading_, nullptr, nullptr, nullptr);
     loading_->abort();
     loading_->deleteLater();
   }

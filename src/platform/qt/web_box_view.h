@@ -43,6 +43,8 @@ class WebBoxView {
   void Finished(QNetworkReply* reply);
 
   QTextBrowser* view_;
+  QMetaObject::Connection watchView_;
+  bool viewGone_ = false;  // the widget went first (with its parent, or deleted directly)
   QNetworkAccessManager* network_;
   QPointer<QNetworkReply> loading_;
   QUrl current_;
