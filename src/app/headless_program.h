@@ -15,6 +15,9 @@
 //   EXPECT_EQ(run.messages().back().text, GBK("添加成功"));
 //   EXPECT_TRUE(run.Ended());                   // the handler closed the main window
 //
+// Events no user action gives: `run.main().超文本浏览框1.PageLoaded()` (the web box
+// has loaded its page), `run.fake.clock.Advance(ms)` (time passes for the balloon).
+//
 // The settings window is modal: set `run.windows.modalScript` before the click that
 // opens it; the script acts on the window (cast it to SettingsWindow&) with the same
 // User... functions of forms/user_actions.h, and the window is closed when it returns

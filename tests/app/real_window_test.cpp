@@ -157,6 +157,15 @@ TEST_F(RealWindowTest, OneFramelessWindowAtItsPlaceAndTheCloseButtonEndsWithZero
   EXPECT_NE(geometry[1].find("Position: 50,50"), std::string::npos) << geometry[1];
   EXPECT_NE(geometry[2].find("Geometry: 800x650"), std::string::npos) << geometry[2];
 
+  // A picture of the screen as the user first sees it, for a look (test_qt's grab mode).
+  const fs::path grabber = fs::path(VK_BINARY_DIR) / "test_qt";
+  if (fs::exists(grabber)) {
+    std::vector<std::string> env = Env();
+    env.push_back("VK_GRAB_TO=" + (fs::path(VK_BINARY_DIR) / "screenshots" / "real_start.png").string());
+    fs::create_directories(fs::path(VK_BINARY_DIR) / "screenshots");
+    Output({grabber.string(), "--gtest_filter=ScreenGrab.*"}, env);
+  }
+
   // Start-up on an empty run directory reports its missing tables: answer each box.
   for (int round = 0; round < 20; ++round) {
     std::vector<std::string> others;

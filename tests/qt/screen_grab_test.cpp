@@ -1,0 +1,23 @@
+// A tiny grab mode for the real-window test: run with VK_GRAB_TO=<file.png> and
+// QT_QPA_PLATFORM=xcb on a display, it saves a picture of the whole screen. Skipped
+// otherwise.
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <cstdlib>
+
+#include "qt_test_support.h"
+
+TEST(ScreenGrab, WholeScreenToAFile) {
+  const char* target = std::getenv("VK_GRAB_TO");
+  if (!target || !*target) GTEST_SKIP() << "only when asked for with VK_GRAB_TO";
+  TestApp();
+  QScreen* screen = QGuiApplication::primaryScreen();
+  ASSERT_NE(screen, nullptr);
+  QPixmap shot = screen->grabWindow(0);
+  ASSERT_FALSE(shot.isNull());
+  EXPECT_TRUE(shot.save(QString::fromLocal8Bit(target)));
+}
