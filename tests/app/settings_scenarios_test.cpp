@@ -61,29 +61,6 @@ TEST(SettingsScenario, LoginThenSoundOnKeepsTheCheckAndEndsTheProgram) {
   EXPECT_EQ(s.run.program.state.protection.soundOn, 0);
 }
 
-TEST(SettingsScenario, ChangingThePasswordStoresItWithItsBlanks) {
-  SettingsScenario s("settings_password", Text("old"), 0, 1);
-  s.InSettings([&](SettingsWindow& w) {
-    ASSERT_TRUE(UserSelectPage(w, "选择夹1", 1));
-    ASSERT_TRUE(UserType(w, "编辑框1", Text("old")));
-    ASSERT_TRUE(UserType(w, "编辑框2", Text("new pass ")));
-    ASSERT_TRUE(UserType(w, "编辑框3", Text("new Pass ")));
-    ASSERT_TRUE(UserClick(w, "按钮1"));
-    ASSERT_TRUE(UserType(w, "编辑框3", Text("new pass ")));
-    ASSERT_TRUE(UserClick(w, "按钮1"));
-  });
-  ASSERT_EQ(s.run.messages().size(), 3u);
-  EXPECT_EQ(s.run.messages()[0].text, GBK("新密码两次输入不一样!"));
-  EXPECT_EQ(s.run.messages()[1].text, GBK("密码修改成功!!"));
-  EXPECT_EQ(s.run.messages()[2].text, GBK("需要重新运行程序才能使用新密码"));
-  EXPECT_TRUE(s.run.Ended());
-  auto all = ReadSettingsIn(s.dir.runDirectory());
-  ASSERT_EQ(all.size(), 1u);
-  EXPECT_EQ(all[0].password, "new pass ");
-  EXPECT_EQ(all[0].passwordCheck, 0);
-  EXPECT_EQ(all[0].soundOn, 1);
-}
-
 TEST(SettingsScenario, CancelClosesOnlyTheSettingsWindowAndTheThanksTipFollows) {
   SettingsScenario s("settings_cancel", Text(), 0, 0);
   s.InSettings([&](SettingsWindow& w) {

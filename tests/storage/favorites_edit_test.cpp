@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "storage/edit_tables_fixture.h"
 #include "storage/favorites_edit.h"
@@ -15,24 +13,6 @@ class FavoritesEdit : public ::testing::Test {
   Text TablePath() const { return dir.Path("\\数据库.edb"); }
   std::string TableBytes() const { return FileBytes(dir.HostOf("\\数据库.edb")); }
   FixtureRunDir dir;
-};
-
-// Holds a byte lock of another open file description, the way a second process would.
-struct ForeignLock {
-  explicit ForeignLock(const std::string& host, off_t start, off_t len) {
-    fd = open(host.c_str(), O_RDWR);
-    struct flock fl = {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = start;
-    fl.l_len = len;
-    held = fd >= 0 && fcntl(fd, F_OFD_SETLK, &fl) == 0;
-  }
-  ~ForeignLock() {
-    if (fd >= 0) close(fd);
-  }
-  int fd = -1;
-  bool held = false;
 };
 
 TEST_F(FavoritesEdit, AddAppendsTheNineValuesInFieldOrderAsTheLastRecord) {
@@ -57,12 +37,6 @@ TEST_F(FavoritesEdit, AddAppendsTheNineValuesInFieldOrderAsTheLastRecord) {
   EXPECT_EQ(all[0].record.siteName, "one");
 }
 
-TEST_F(FavoritesEdit, AddWithoutTableCreatesNothing) {
-  FavoriteEditResult r = AddFavorite(Favorite("x"));
-  EXPECT_EQ(r.outcome, FavoriteEditOutcome::kOpenFailed);
-  EXPECT_FALSE(std::filesystem::exists(dir.HostOf("\\数据库.edb")));
-}
-
 TEST_F(FavoritesEdit, AFailedWriteTakesTheBlankRecordOutAgain) {
   // Field 6 is a text here, so the integer category cannot be stored.
   ASSERT_TRUE(CreateFavoritesTable(dir, {Favorite("one")}, /*categoryAsText=*/true));
@@ -79,22 +53,6 @@ TEST_F(FavoritesEdit, AFailedWriteTakesTheBlankRecordOutAgain) {
   EXPECT_FALSE(HasCurrentRecordFile());
 }
 
-TEST_F(FavoritesEdit, ModifyRewritesOnlyTheFirstRecordWithTheKey) {
-  FavoriteRecord second = Favorite("same", 2);
-  second.address = "http://127.0.0.1/second";
-  ASSERT_TRUE(CreateFavoritesTable(dir, {Favorite("other"), Favorite("same", 1), second}));
-  FavoriteRecord changed = Favorite("renamed", 5, 1);
-  changed.description.clear();
-  FavoriteEditResult r = ModifyFavorite(Text("same"), changed);
-  EXPECT_EQ(r.outcome, FavoriteEditOutcome::kDone);
-  std::vector<StoredFavorite> all = ReadFavorites(dir);
-  ASSERT_EQ(all.size(), 3u);
-  EXPECT_TRUE(SameFavorite(all[0].record, Favorite("other")));
-  EXPECT_TRUE(SameFavorite(all[1].record, changed));
-  EXPECT_TRUE(SameFavorite(all[2].record, second));
-  EXPECT_FALSE(HasCurrentRecordFile());
-}
-
 TEST_F(FavoritesEdit, TheKeyComparesByteForByte) {
   ASSERT_TRUE(CreateFavoritesTable(dir, {Favorite("Site")}));
   const std::string before = TableBytes();
@@ -102,17 +60,6 @@ TEST_F(FavoritesEdit, TheKeyComparesByteForByte) {
   EXPECT_EQ(ModifyFavorite(Text("Site "), Favorite("x")).outcome, FavoriteEditOutcome::kNotFound);
   EXPECT_EQ(TableBytes(), before);
   EXPECT_FALSE(HasCurrentRecordFile());
-}
-
-TEST_F(FavoritesEdit, AFailedRewriteReportsTheEngineTextAndChangesNothing) {
-  ASSERT_TRUE(CreateFavoritesTable(dir, {Favorite("a")}, /*categoryAsText=*/true));
-  const std::string before = TableBytes();
-  Text reported;
-  FavoriteEditResult r =
-      ModifyFavorite(Text("a"), Favorite("b"), [&](const FavoriteEditResult& seen) { reported = seen.errorText; });
-  EXPECT_EQ(r.outcome, FavoriteEditOutcome::kModifyFailed);
-  EXPECT_EQ(reported, RecordFileErrorTextOf(-72));
-  EXPECT_EQ(TableBytes(), before);
 }
 
 TEST_F(FavoritesEdit, DeleteAsksAfterOpeningAndCancelKeepsTheFile) {
@@ -154,20 +101,6 @@ TEST_F(FavoritesEdit, DeletingTheOnlyRecordLeavesAnEmptyTable) {
   EXPECT_EQ(DeleteFavorite(Text("only"), [] { return true; }).outcome, FavoriteEditOutcome::kDone);
   EXPECT_TRUE(ReadFavorites(dir).empty());
   EXPECT_EQ(NextRecordId(TablePath()), nextId);
-}
-
-TEST_F(FavoritesEdit, AFailedCompactionIsReportedAsAFailure) {
-  ASSERT_TRUE(CreateFavoritesTable(dir, {Favorite("a")}));
-  std::unique_ptr<ForeignLock> lock;
-  FavoriteEditResult r = DeleteFavorite(Text("a"), [&] {
-    // Another process takes the magic bytes: searching and marking still work, the
-    // compaction's whole-file lock does not.
-    lock = std::make_unique<ForeignLock>(dir.HostOf("\\数据库.edb"), 0, 4);
-    return lock->held;
-  });
-  EXPECT_EQ(r.outcome, FavoriteEditOutcome::kDeleteFailed);
-  EXPECT_FALSE(r.errorText.empty());
-  EXPECT_FALSE(HasCurrentRecordFile());
 }
 
 }  // namespace
