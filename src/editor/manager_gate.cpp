@@ -1,6 +1,6 @@
 #include "editor/manager_gate.h"
 
-#include "base/paths.h"
+#include "browser/program_sound.h"
 #include "editor/editor_panel.h"
 #include "protection/password_gate.h"
 
@@ -43,8 +43,7 @@ void ManagerLoginGate(Program& program, int sprite) {
   if (element < 1 || element > static_cast<long long>(s.categoryRecords.size())) return;
   const FavoriteRecord favorite = s.categoryRecords[element - 1];
 
-  if (s.protection.soundOn == 1 && program.services.sound)
-    program.services.sound->PlayFile(RunDirectory() + GBK("\\声音\\修改.wav"));
+  PlayProgramSound(program, GBK("\\声音\\修改.wav"));
 
   if (!PasswordGate(program, GBK("请输入密码获取修改和删除权限："), GBK("收藏夹管理登入"), GBK("你想做什么?"), 0))
     return;
