@@ -2,6 +2,7 @@
 // palette (also RLE4/RLE8), 16 and 32 bits plain or with bit fields, 24 bits. The
 // same body serves the BMP entries of icons, which add an AND mask below the colours.
 
+#include <algorithm>
 #include <cstring>
 
 #include "ui/picture_formats.h"
@@ -123,7 +124,12 @@ Image DecodeDib(const std::uint8_t* data, std::size_t size, bool icon,
     if (bpp != 1 && bpp != 4 && bpp != 8) return Image();
     std::uint32_t max = 1u << bpp;
     pal.count = static_cast<int>(colours == 0 || colours > max ? max : colours);
-    if (size < pos + pal.count * paletteEntry) return Image();
+    // Writers that save fewer colours than the depth allows say so by where the pixels start.
+    if (pixelData && pixelData >= data + pos && pixelData <= data + size) {
+      std::size_t room = static_cast<std::size_t>(pixelData - (data + pos)) / paletteEntry;
+      pal.count = static_cast<int>(std::min<std::size_t>(pal.count, room));
+    }
+    if (pal.count == 0 || size < pos + pal.count * paletteEntry) return Image();
     for (int k = 0; k < pal.count; ++k) {
       const std::uint8_t* e = data + pos + k * paletteEntry;
       pal.rgb[k][0] = e[2], pal.rgb[k][1] = e[1], pal.rgb[k][2] = e[0];

@@ -305,6 +305,18 @@ TEST(BmpDecoder, PaletteTopDownBitFieldsAndRle) {
   EXPECT_EQ(kRed, At(r, 1, 0));
 }
 
+TEST(BmpDecoder, CoreHeaderWithAShortPalette) {
+  // The oldest header, 8 bits a pixel, but only two 3-byte colours before the pixels.
+  Bytes dib(12, 0);
+  Put32(dib, 0, 12), Put16(dib, 4, 2), Put16(dib, 6, 1), Put16(dib, 8, 1), Put16(dib, 10, 8);
+  Bytes tail = {0, 0, 255, 255, 0, 0, 1, 0, 0, 0};  // red, blue; pixels 1, 0
+  dib.insert(dib.end(), tail.begin(), tail.end());
+  Image image = DecodePicture(BmpFile(dib, 18));
+  ASSERT_FALSE(image.empty());
+  EXPECT_EQ(kBlue, At(image, 0, 0));
+  EXPECT_EQ(kRed, At(image, 1, 0));
+}
+
 // ---- Icons ----
 
 Bytes IconFile(const std::vector<std::pair<int, Bytes>>& entries) {  // (side, body)
