@@ -61,7 +61,13 @@ class AlsaDevice : public AudioDevice {
   std::unique_ptr<AudioStream> Open(const PcmFormat& f) override {
     if (f.channels <= 0 || f.channels > 64 || f.rate <= 0) return nullptr;
     snd_pcm_t* pcm = nullptr;
-    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return nullptr;
+    // Opened without blocking, so a device another program holds gives no sound
+    // instead of a hung user interface; writes block again afterwards.
+    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) return nullptr;
+    if (snd_pcm_nonblock(pcm, 0) < 0) {
+      snd_pcm_close(pcm);
+      return nullptr;
+    }
     // Half a second of latency: sounds are short clicks, and this rides out a busy machine.
     if (snd_pcm_set_params(pcm, AlsaFormat(f.sample), SND_PCM_ACCESS_RW_INTERLEAVED,
                            static_cast<unsigned>(f.channels), static_cast<unsigned>(f.rate), 1,
