@@ -195,6 +195,7 @@ bool BalloonPopUp(BalloonTipModel& tip, std::int64_t nowMs, int x, int y, const 
   tip.fadeOutStepOfPopUp = tip.fadeOutStepMs;
   tip.showAtMs = nowMs + tip.initialDelayMs;
   tip.closeAtMs = FullAt(tip) + tip.displayTimeMs;
+  if (tip.poppedUp) tip.poppedUp();
   return true;
 }
 

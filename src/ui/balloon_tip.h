@@ -70,6 +70,8 @@ struct BalloonTipModel {
   BalloonRect screen{0, 0, 1920, 1080};
   // The screen that holds a pop-up point, where there are several; unset: `screen`.
   std::function<BalloonRect(int x, int y)> screenAt;
+  // Called after every accepted pop-up: the peer wakes its timer.
+  std::function<void()> poppedUp;
   // Size of the bubble for a text and an icon; the peer sets one that measures with
   // its font, the default estimates 12-pixel text.
   std::function<BalloonSize(const Text& text, int icon)> measure;

@@ -32,11 +32,13 @@ TEST(BalloonWidget, DrawsTheBubbleWithItsPointerOnThePointThenCloses) {
   SetBalloonSetting(model, kBalloonFadeOutStep, 0);
   BalloonWidget widget(model, QRect(0, 0, 1000, 800), [&] { return now; });
   EXPECT_EQ(1000, model.screen.width);
+  EXPECT_FALSE(widget.ticking());  // nothing to show, nothing to poll
 
   for (int placement : {2, 9}) {
     SCOPED_TRACE(placement);
     SetBalloonSetting(model, kBalloonPlacement, placement);
     ASSERT_TRUE(BalloonPopUp(model, now, 500, 400, GBK("网站说明"), -1, true));
+    EXPECT_TRUE(widget.ticking());
     widget.Tick();
     EXPECT_FALSE(widget.isVisible());  // still in the initial delay
     now += 100;
@@ -62,6 +64,7 @@ TEST(BalloonWidget, DrawsTheBubbleWithItsPointerOnThePointThenCloses) {
     now += 2500;
     widget.Tick();
     EXPECT_FALSE(widget.isVisible());
+    EXPECT_FALSE(widget.ticking());
   }
 }
 

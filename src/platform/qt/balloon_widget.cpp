@@ -58,14 +58,20 @@ BalloonWidget::BalloonWidget(BalloonTipModel& model, QRect screen, std::function
                        std::max(r.height(), icon >= 0 ? kIconSide : 0) + 2 * kPadding};
   };
   lastPointer_ = QCursor::pos();
+  // The timer runs only while a pop-up waits or shows.
   timer_.setInterval(15);
   QObject::connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
-  timer_.start();
+  model_.poppedUp = [this] {
+    lastPointer_ = QCursor::pos();
+    if (!timer_.isActive()) timer_.start();
+  };
+  if (model_.phase != BalloonTipModel::kIdle) timer_.start();
 }
 
 BalloonWidget::~BalloonWidget() {
   model_.measure = nullptr;
   model_.screenAt = nullptr;
+  model_.poppedUp = nullptr;
 }
 
 void BalloonWidget::Tick() {
@@ -82,6 +88,7 @@ void BalloonWidget::Tick() {
   view_ = v;
   if (!v.visible) {
     if (isVisible()) hide();
+    if (model_.phase == BalloonTipModel::kIdle) timer_.stop();
     return;
   }
   QRect extent = Extent(v.layout);

@@ -1,7 +1,8 @@
 #pragma once
 // The peer of the balloon tip: a frameless top-level window that draws the model's
-// current view, a rounded bubble whose pointer touches the pop-up point. A timer
-// asks the model for its view and feeds it the pointer's movements.
+// current view, a rounded bubble whose pointer touches the pop-up point. While a
+// pop-up waits or shows, a timer asks the model for its view and feeds it the
+// pointer's movements.
 //
 // The model outlives the widget. Pop-up times must come from the same clock the
 // widget ticks with: by default the steady clock in milliseconds, which is what the
@@ -27,6 +28,7 @@ class BalloonWidget : public QWidget {
   void Tick();
 
   const BalloonView& view() const { return view_; }
+  bool ticking() const { return timer_.isActive(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
