@@ -174,10 +174,8 @@ TEST(StartUp, TheLastSettingsRecordIsInForceWhateverItsNumberType) {
     bool asks, sounds;
   };
   const Case cases[] = {
-      {kTypeInt, FieldValue(0), FieldValue(1), false, true},
       {kTypeLong, FieldValue::Long((std::int64_t{1} << 32) | 2), FieldValue::Long(1), true, true},
       {kTypeDouble, FieldValue::Double(0.9), FieldValue::Double(1.7), false, true},
-      {kTypeFloat, FieldValue::Float(3.5f), FieldValue::Float(2.0f), true, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
