@@ -44,6 +44,13 @@ Engine& E() {
   return *e;
 }
 
+// What every operation starts with: the engine to itself, and the last error reset.
+struct Operation {
+  Engine& e = E();
+  std::lock_guard<std::recursive_mutex> guard{e.mu};
+  Operation() { t_lastError = 0; }
+};
+
 bool Fail(int code) {
   t_lastError = code;
   return false;
@@ -180,8 +187,6 @@ int ReadAt(OpenFile& of, std::int64_t pos, void* out, std::size_t n, int short_c
   return kFileOk;
 }
 
-int FileLength(OpenFile& of, std::int64_t* length) { return of.main.file->Length(length); }
-
 // The count and next id at offset 16 (the caller holds the header lock).
 int ReadCounts(OpenFile& of, std::int32_t* count, std::int32_t* next_id) {
   unsigned char b[8];
@@ -196,13 +201,17 @@ int ReadCounts(OpenFile& of, std::int32_t* count, std::int32_t* next_id) {
 
 // The record count under the header lock, negative read as 0.
 int LockedRecordCount(OpenFile& of, int wait_ms, std::int32_t* count) {
-  int rc = LockByte(of.main, kOffRecordCount, wait_ms);
-  if (rc != kFileOk) return rc;
-  rc = ReadCounts(of, count, nullptr);
-  int urc = UnlockByte(of.main, kOffRecordCount);
-  if (rc == kFileOk) rc = urc;
+  int rc = WithByteLock(of.main, kOffRecordCount, wait_ms, [&] { return ReadCounts(of, count, nullptr); });
   if (*count < 0) *count = 0;
   return rc;
+}
+
+// The file length, and `code` when the main file ends before `end`.
+int RequireLength(OpenFile& of, std::int64_t end, int code) {
+  std::int64_t length = 0;
+  int rc = of.main.file->Length(&length);
+  if (rc != kFileOk) return rc;
+  return length < end ? code : kFileOk;
 }
 
 void CloseFile(Engine& e, std::size_t index) {
@@ -278,9 +287,8 @@ void CloseAllRecordFilesForTesting() {
 }
 
 bool OpenRecordFile(const Text& path) {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (path.empty()) return Fail(kFileNotFound);
   const Text full = FullPath(WithDefaultExtension(path));
   if (full.size() > kMaxFullPath) return Fail(kFileBadPath);
@@ -311,7 +319,7 @@ bool OpenRecordFile(const Text& path) {
 
   // Field definitions.
   std::int64_t length = 0;
-  rc = FileLength(*of, &length);
+  rc = of->main.file->Length(&length);
   if (rc != kFileOk) return Fail(rc);
   unsigned char fc[4];
   rc = of->main.file->Read(kHeaderSize, fc, sizeof fc, &got);
@@ -391,9 +399,8 @@ bool OpenRecordFile(const Text& path) {
 }
 
 void CloseRecordFile(const Text& name) {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (name.empty()) {
     for (std::size_t i = 0; i < e.files.size(); ++i) {
       if (e.files[i] == e.current) {
@@ -415,9 +422,8 @@ void CloseRecordFile(const Text& name) {
 }
 
 int RecordCount() {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (!e.current) return Fail(-67), 0;
   std::int32_t count = 0;
   int rc = LockedRecordCount(*e.current, std::max(LockWaitMs(), kRecordCountWaitMs), &count);
@@ -426,9 +432,8 @@ int RecordCount() {
 }
 
 void FirstRecord() {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (!e.current) {
     Fail(-67);
     return;
@@ -437,9 +442,8 @@ void FirstRecord() {
 }
 
 bool SkipRecords(int n) {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (!e.current) return Fail(-67);
   if (n == 0) return true;
   OpenFile& of = *e.current;
@@ -453,9 +457,8 @@ bool SkipRecords(int n) {
 }
 
 FieldValue ReadField(int field) {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (!e.current) NoCurrentFile();
   OpenFile& of = *e.current;
   const FieldDef& d = FieldOrDie(of, field);
@@ -463,87 +466,81 @@ FieldValue ReadField(int field) {
 
   const FieldValue empty = FieldValue::EmptyOf(KindOfType(d.type));
   if (of.current < 0) return Fail(-60), empty;
-  const std::int64_t lock_at = of.RecordStart(of.current);
-  const std::int64_t pos = lock_at + d.offset;
+  const std::int64_t start = of.RecordStart(of.current);
+  const std::int64_t pos = start + d.offset;
   const std::size_t size = static_cast<std::size_t>(d.size);
-  int rc = LockByte(of.main, lock_at);
-  if (rc != kFileOk) return Fail(rc), empty;
-  if (d.size > of.recordLength && d.size > 4096) {
-    // A text wider than its record (a damaged definition): no buffer beyond the file.
-    std::int64_t length = 0;
-    rc = FileLength(of, &length);
-    if (rc == kFileOk && pos + d.size > length) rc = pos >= length ? kFileBadSeek : -46;
-  }
   FieldValue result = empty;
   std::int32_t memo_ref = 0;
-  if (rc == kFileOk && d.type == kTypeText) {
-    Text t(size, '\0');
-    rc = ReadAt(of, pos, t.data(), size, -46);
-    if (rc == kFileOk) {
-      t.resize(std::strlen(t.c_str()));
-      result = FieldValue::OfText(std::move(t));
+  int rc = WithByteLock(of.main, start, 0, [&] {
+    if (d.size > of.recordLength && d.size > 4096) {
+      // A text wider than its record (a damaged definition): no buffer beyond the file.
+      std::int64_t length = 0;
+      int lrc = of.main.file->Length(&length);
+      if (lrc != kFileOk) return lrc;
+      if (pos >= length) return static_cast<int>(kFileBadSeek);
+      if (pos + d.size > length) return -46;
     }
-  } else if (rc == kFileOk) {
-    unsigned char b[8];
-    rc = ReadAt(of, pos, b, size, -46);
-    if (rc == kFileOk) {
-      if (IsMemoType(d.type)) {
-        memo_ref = GetI32(b);
-      } else {
-        result = DecodeScalar(d.type, b);
+    if (d.type == kTypeText) {
+      Text t(size, '\0');
+      int rrc = ReadAt(of, pos, t.data(), size, -46);
+      if (rrc == kFileOk) {
+        t.resize(std::strlen(t.c_str()));
+        result = FieldValue::OfText(std::move(t));
       }
+      return rrc;
     }
-  }
-  int urc = UnlockByte(of.main, lock_at);
-  if (rc == kFileOk) rc = urc;
+    unsigned char b[8];
+    int rrc = ReadAt(of, pos, b, size, -46);
+    if (rrc != kFileOk) return rrc;
+    if (IsMemoType(d.type)) {
+      memo_ref = GetI32(b);
+    } else {
+      result = DecodeScalar(d.type, b);
+    }
+    return rrc;
+  });
   if (rc != kFileOk) return Fail(rc), empty;
+  // The record's lock is not kept while the chain is read: its blocks have locks of their own.
   if (IsMemoType(d.type)) return MemoValue(of, d, memo_ref);
   return result;
 }
 
 bool WriteField(int field, const FieldValue& v) {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (!e.current) NoCurrentFile();
   OpenFile& of = *e.current;
   const FieldDef& d = FieldOrDie(of, field);
   if (!Compatible(d.type, v)) FatalRunTimeError(0, GBK("所提供数据的类型与字段类型不匹配"));
   if (of.current < 0) return Fail(-60);
 
-  const std::int64_t lock_at = of.RecordStart(of.current);
-  const std::int64_t pos = lock_at + d.offset;
-  int rc = LockByte(of.main, lock_at);
-  if (rc != kFileOk) return Fail(rc);
-  std::int64_t length = 0;
-  rc = FileLength(of, &length);
-  if (rc == kFileOk && pos + d.size > length) rc = -60;
-  if (rc == kFileOk) {
+  const std::int64_t start = of.RecordStart(of.current);
+  const std::int64_t pos = start + d.offset;
+  int rc = WithByteLock(of.main, start, 0, [&] {
+    int wrc = RequireLength(of, pos + d.size, -60);
+    if (wrc != kFileOk) return wrc;
     std::vector<unsigned char> b(static_cast<std::size_t>(d.size), 0);
     std::vector<std::int32_t> leftover;
     if (IsMemoType(d.type)) {
       // The old reference first: the new value reuses its chain.
-      rc = ReadAt(of, pos, b.data(), 4, -46);
-      if (rc == kFileOk) rc = PutValue(of, d, v, b.data(), &leftover);
+      wrc = ReadAt(of, pos, b.data(), 4, -46);
+      if (wrc == kFileOk) wrc = PutValue(of, d, v, b.data(), &leftover);
     } else if (d.type == kTypeText) {
       const Text& t = v.AsText();
       std::memcpy(b.data(), t.data(), std::min(b.size(), t.size()));
     } else {
       EncodeScalar(d.type, v, b.data());
     }
-    if (rc == kFileOk) rc = of.main.file->Write(pos, b.data(), b.size());
-    if (rc == kFileOk) ReleaseMemoBlocks(of.memo, leftover);
-  }
-  int urc = UnlockByte(of.main, lock_at);
-  if (rc == kFileOk) rc = urc;
-  if (rc != kFileOk) return Fail(rc);
-  return true;
+    if (wrc == kFileOk) wrc = of.main.file->Write(pos, b.data(), b.size());
+    if (wrc == kFileOk) ReleaseMemoBlocks(of.memo, leftover);
+    return wrc;
+  });
+  return rc == kFileOk || Fail(rc);
 }
 
 bool ModifyRecord(const std::vector<OptionalFieldValue>& values) {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (!e.current) return Fail(-67);
   OpenFile& of = *e.current;
   if (of.current < 0) return Fail(-60);
@@ -553,79 +550,60 @@ bool ModifyRecord(const std::vector<OptionalFieldValue>& values) {
   if (of.recordLength > kMaxRecordBuffer) return Fail(-45);
 
   const std::int64_t start = of.RecordStart(of.current);
-  int rc = LockByte(of.main, start);
-  if (rc != kFileOk) return Fail(rc);
-  std::int64_t length = 0;
-  rc = FileLength(of, &length);
-  if (rc == kFileOk && start >= length) rc = -60;
-  std::vector<unsigned char> image;
-  if (rc == kFileOk) {
-    image.resize(static_cast<std::size_t>(of.recordLength));
-    rc = ReadAt(of, start, image.data(), image.size(), -62);
-  }
-  // A field that does not lie inside the record cannot be copied into its image.
-  for (std::size_t i = 0; rc == kFileOk && i < m; ++i)
-    if (values[i] && of.fields[i].offset + of.fields[i].size > of.recordLength) rc = -47;
-  std::vector<std::int32_t> leftover;
-  for (std::size_t i = 0; rc == kFileOk && i < m; ++i)
-    if (values[i]) rc = PutValue(of, of.fields[i], *values[i], image.data() + of.fields[i].offset, &leftover);
-  // The id is never rewritten.
-  if (rc == kFileOk && image.size() > 4) rc = of.main.file->Write(start + 4, image.data() + 4, image.size() - 4);
-  if (rc == kFileOk) ReleaseMemoBlocks(of.memo, leftover);
-  int urc = UnlockByte(of.main, start);
-  if (rc == kFileOk) rc = urc;
-  if (rc != kFileOk) return Fail(rc);
-  return true;
+  int rc = WithByteLock(of.main, start, 0, [&] {
+    int mrc = RequireLength(of, start + 1, -60);
+    if (mrc != kFileOk) return mrc;
+    std::vector<unsigned char> image(static_cast<std::size_t>(of.recordLength));
+    mrc = ReadAt(of, start, image.data(), image.size(), -62);
+    if (mrc != kFileOk) return mrc;
+    // A field that does not lie inside the record cannot be copied into its image.
+    for (std::size_t i = 0; i < m; ++i)
+      if (values[i] && of.fields[i].offset + of.fields[i].size > of.recordLength) return -47;
+    std::vector<std::int32_t> leftover;
+    for (std::size_t i = 0; mrc == kFileOk && i < m; ++i)
+      if (values[i]) mrc = PutValue(of, of.fields[i], *values[i], image.data() + of.fields[i].offset, &leftover);
+    // The id is never rewritten.
+    if (mrc == kFileOk && image.size() > 4) mrc = of.main.file->Write(start + 4, image.data() + 4, image.size() - 4);
+    if (mrc == kFileOk) ReleaseMemoBlocks(of.memo, leftover);
+    return mrc;
+  });
+  return rc == kFileOk || Fail(rc);
 }
 
 bool AppendBlankRecord() {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (!e.current) return Fail(-67);
   OpenFile& of = *e.current;
   if (of.recordLength > kMaxRecordBuffer) return Fail(-45);
-  int rc = LockByte(of.main, kOffRecordCount);
-  if (rc != kFileOk) return Fail(rc);
-  std::int32_t c = 0, next = 0;
-  rc = ReadCounts(of, &c, &next);
-  if (c < 0) c = 0;
-  if (next <= 0) next = 1;
-  const std::int64_t start = of.RecordStart(c);
-  bool record_locked = false;
-  if (rc == kFileOk) {
-    rc = LockByte(of.main, start);
-    record_locked = rc == kFileOk;
-  }
-  std::int64_t length = 0;
-  if (rc == kFileOk) rc = FileLength(of, &length);
-  if (rc == kFileOk && length < start) rc = kFileBadSeek;
-  if (rc == kFileOk) {
-    std::vector<unsigned char> record(static_cast<std::size_t>(std::max(of.recordLength, 4)), 0);
-    PutI32(record.data(), next);
-    rc = of.main.file->Write(start, record.data(), static_cast<std::size_t>(of.recordLength));
-  }
-  if (rc == kFileOk) {
-    unsigned char b[8];
-    PutI32(b, static_cast<std::int32_t>(static_cast<std::uint32_t>(c) + 1));
-    PutI32(b + 4, static_cast<std::int32_t>(static_cast<std::uint32_t>(next) + 1));
-    rc = of.main.file->Write(kOffRecordCount, b, sizeof b);
-    if (rc == kFileOk) of.current = c;
-  }
-  if (record_locked) {
-    int urc = UnlockByte(of.main, start);
-    if (rc == kFileOk) rc = urc;
-  }
-  int urc = UnlockByte(of.main, kOffRecordCount);
-  if (rc == kFileOk) rc = urc;
-  if (rc != kFileOk) return Fail(rc);
-  return true;
+  int rc = WithByteLock(of.main, kOffRecordCount, 0, [&] {
+    std::int32_t c = 0, next = 0;
+    int arc = ReadCounts(of, &c, &next);
+    if (arc != kFileOk) return arc;
+    if (c < 0) c = 0;
+    if (next <= 0) next = 1;
+    const std::int64_t start = of.RecordStart(c);
+    return WithByteLock(of.main, start, 0, [&] {
+      int brc = RequireLength(of, start, kFileBadSeek);
+      if (brc != kFileOk) return brc;
+      std::vector<unsigned char> record(static_cast<std::size_t>(std::max(of.recordLength, 4)), 0);
+      PutI32(record.data(), next);
+      brc = of.main.file->Write(start, record.data(), static_cast<std::size_t>(of.recordLength));
+      if (brc != kFileOk) return brc;
+      unsigned char b[8];
+      PutI32(b, static_cast<std::int32_t>(static_cast<std::uint32_t>(c) + 1));
+      PutI32(b + 4, static_cast<std::int32_t>(static_cast<std::uint32_t>(next) + 1));
+      brc = of.main.file->Write(kOffRecordCount, b, sizeof b);
+      if (brc == kFileOk) of.current = c;
+      return brc;
+    });
+  });
+  return rc == kFileOk || Fail(rc);
 }
 
 bool FindRecord(const std::function<bool()>& condition) {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (!e.current) return Fail(-67);
   std::shared_ptr<OpenFile> keep = e.current;  // the condition may close the file
   OpenFile& of = *keep;
@@ -689,37 +667,28 @@ bool FindRecord(const std::function<bool()>& condition) {
 }
 
 bool DeleteRecord() {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (!e.current) return Fail(-67);
   OpenFile& of = *e.current;
   if (of.current < 0) return Fail(-60);
   const std::int64_t start = of.RecordStart(of.current);
-  int rc = LockByte(of.main, start);
-  if (rc != kFileOk) return Fail(rc);
-  std::int64_t length = 0;
-  rc = FileLength(of, &length);
-  if (rc == kFileOk && start >= length) rc = -60;
-  unsigned char b[4];
-  if (rc == kFileOk) rc = ReadAt(of, start, b, 4, -62);
-  if (rc == kFileOk) {
-    std::int32_t id = GetI32(b);
-    if (id > 0) {
-      PutI32(b, -id);
-      rc = of.main.file->Write(start, b, 4);
-    }
-  }
-  int urc = UnlockByte(of.main, start);
-  if (rc == kFileOk) rc = urc;
-  if (rc != kFileOk) return Fail(rc);
-  return true;
+  int rc = WithByteLock(of.main, start, 0, [&] {
+    int drc = RequireLength(of, start + 1, -60);
+    unsigned char b[4];
+    if (drc == kFileOk) drc = ReadAt(of, start, b, 4, -62);
+    if (drc != kFileOk) return drc;
+    const std::int32_t id = GetI32(b);
+    if (id <= 0) return drc;  // already marked
+    PutI32(b, -id);
+    return of.main.file->Write(start, b, 4);
+  });
+  return rc == kFileOk || Fail(rc);
 }
 
 bool PurgeDeletedRecords() {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (!e.current) return Fail(-67);
   OpenFile& of = *e.current;
   int rc = LockWhole(of.main);
@@ -805,17 +774,12 @@ std::int32_t ReadIntField(int field) {
 }
 
 bool DescribeRecordFile(RecordFileDescription* out) {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (!e.current) return Fail(-67);
   OpenFile& of = *e.current;
-  int rc = LockByte(of.main, kOffRecordCount);
-  if (rc != kFileOk) return Fail(rc);
   std::int32_t count = 0, next = 0;
-  rc = ReadCounts(of, &count, &next);
-  int urc = UnlockByte(of.main, kOffRecordCount);
-  if (rc == kFileOk) rc = urc;
+  int rc = WithByteLock(of.main, kOffRecordCount, 0, [&] { return ReadCounts(of, &count, &next); });
   if (rc != kFileOk) return Fail(rc);
   out->fullPath = of.fullPath;
   out->version = of.version;
@@ -832,19 +796,14 @@ bool DescribeRecordFile(RecordFileDescription* out) {
 }
 
 std::int32_t CurrentRecordId() {
-  Engine& e = E();
-  std::lock_guard<std::recursive_mutex> g(e.mu);
-  t_lastError = 0;
+  Operation op;
+  Engine& e = op.e;
   if (!e.current) return Fail(-67), 0;
   OpenFile& of = *e.current;
   if (of.current < 0) return Fail(-60), 0;
   const std::int64_t start = of.RecordStart(of.current);
-  int rc = LockByte(of.main, start);
-  if (rc != kFileOk) return Fail(rc), 0;
   unsigned char b[4];
-  rc = ReadAt(of, start, b, 4, -62);
-  int urc = UnlockByte(of.main, start);
-  if (rc == kFileOk) rc = urc;
+  int rc = WithByteLock(of.main, start, 0, [&] { return ReadAt(of, start, b, 4, -62); });
   if (rc != kFileOk) return Fail(rc), 0;
   return GetI32(b);
 }

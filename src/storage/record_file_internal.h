@@ -78,6 +78,16 @@ int UnlockByte(LockedHandle& h, std::int64_t offset);
 int LockWhole(LockedHandle& h);
 int UnlockWhole(LockedHandle& h);
 
+// Runs `body` (returning a code) under the byte lock at `offset`; the first failure wins.
+template <typename Body>
+int WithByteLock(LockedHandle& h, std::int64_t offset, int wait_ms, Body body) {
+  int rc = LockByte(h, offset, wait_ms);
+  if (rc != kFileOk) return rc;
+  rc = body();
+  int urc = UnlockByte(h, offset);
+  return rc != kFileOk ? rc : urc;
+}
+
 // ---- Memo chains (record_file_memo.cpp) ----
 
 // The value of the chain starting at `ref` (0 = empty). -59 on a short read.

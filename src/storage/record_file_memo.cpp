@@ -38,11 +38,7 @@ int ReadBlockHeader(LockedHandle& h, std::int32_t n, BlockHeader* out) {
 int WriteBlockWord(LockedHandle& h, std::int32_t n, int word_offset, std::int32_t value) {
   unsigned char b[4];
   PutI32(b, value);
-  int rc = LockByte(h, BlockOffset(n));
-  if (rc != kFileOk) return rc;
-  rc = h.file->Write(BlockOffset(n) + word_offset, b, 4);
-  int urc = UnlockByte(h, BlockOffset(n));
-  return rc != kFileOk ? rc : urc;
+  return WithByteLock(h, BlockOffset(n), 0, [&] { return h.file->Write(BlockOffset(n) + word_offset, b, 4); });
 }
 
 // Writes a whole block: its links, its used count and its data, zero-padded.
@@ -52,11 +48,7 @@ int WriteBlock(LockedHandle& h, std::int32_t n, const BlockHeader& bh, const uns
   PutI32(b + kBlockOffNext, bh.next);
   PutI32(b + kBlockOffUsed, bh.used);
   if (bh.used > 0) std::memcpy(b + kBlockHeaderSize, data, static_cast<std::size_t>(bh.used));
-  int rc = LockByte(h, BlockOffset(n));
-  if (rc != kFileOk) return rc;
-  rc = h.file->Write(BlockOffset(n), b, sizeof b);
-  int urc = UnlockByte(h, BlockOffset(n));
-  return rc != kFileOk ? rc : urc;
+  return WithByteLock(h, BlockOffset(n), 0, [&] { return h.file->Write(BlockOffset(n), b, sizeof b); });
 }
 
 // The memo header's counters, kept while the memo header lock is held.

@@ -58,7 +58,17 @@ struct Own {
       int what = static_cast<int>(rng() % 10);
       if (what < 3 || own.empty()) {
         if (AppendBlankRecord()) {
-          Own o{CurrentRecordId(), CurrentRecordIndex()};
+          // Reading the new id may meet a reader of the new record: try again shortly.
+          std::int32_t id = 0;
+          for (int attempt = 0; attempt < 1000 && id == 0; ++attempt) {
+            id = CurrentRecordId();
+            if (id == 0) usleep(200);
+          }
+          if (id == 0) {
+            std::fprintf(log, "E no id for the new record: %d\n", RecordFileLastError());
+            break;
+          }
+          Own o{id, CurrentRecordIndex()};
           std::fprintf(log, "A %d %d\n", o.id, o.index);
           own.push_back(o);
           // The first version right away, like a table writer does.
