@@ -40,7 +40,7 @@ const char* ControlKindName(ControlKind kind);  // "button", "edit box", ...
 // ui/text_rasterizer.h); kDefaultColour stands for "the platform's own".
 constexpr Colour kDefaultColour = 0xFFFFFFFFu;
 
-struct Font {
+struct ControlFont {
   Text face;       // empty: the window's default font
   int height = 0;  // character height in pixels, 0: default
   bool bold = false;
@@ -48,7 +48,7 @@ struct Font {
 
 enum class Border { Default, None, Single, Sunken, ShallowSunken };
 
-struct Rect {
+struct ControlRect {
   int left = 0, top = 0, width = 0, height = 0;
 };
 
@@ -57,7 +57,7 @@ class TabControl;
 // What every control has. Kind classes below add their own settings.
 class Control {
  public:
-  Control(ControlKind kind, const char* name, Rect rect, TabControl* parentTab = nullptr,
+  Control(ControlKind kind, const char* name, ControlRect rect, TabControl* parentTab = nullptr,
           int page = -1)
       : kind_(kind), name_(name), rect_(rect), parentTab_(parentTab), page_(page) {}
   Control(const Control&) = delete;
@@ -74,7 +74,7 @@ class Control {
   int top() const { return rect_.top; }
   int width() const { return rect_.width; }
   int height() const { return rect_.height; }
-  Rect rect() const { return rect_; }
+  ControlRect rect() const { return rect_; }
   bool visible() const { return visible_; }
   bool disabled() const { return disabled_; }
 
@@ -96,7 +96,7 @@ class Control {
  private:
   ControlKind kind_;
   const char* name_;
-  Rect rect_;
+  ControlRect rect_;
   TabControl* parentTab_;
   int page_;
   bool visible_ = true;
@@ -106,7 +106,7 @@ class Control {
 class Button : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::Button;
-  Button(const char* name, Rect r, Text caption, TabControl* tab = nullptr, int page = -1)
+  Button(const char* name, ControlRect r, Text caption, TabControl* tab = nullptr, int page = -1)
       : Control(ControlKind::Button, name, r, tab, page), caption_(std::move(caption)) {}
   const Text& caption() const { return caption_; }
   void SetCaption(Text t) { caption_ = std::move(t); Changed(); }
@@ -130,7 +130,7 @@ class Button : public Control {
 class GraphicButton : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::GraphicButton;
-  GraphicButton(const char* name, Rect r) : Control(ControlKind::GraphicButton, name, r) {}
+  GraphicButton(const char* name, ControlRect r) : Control(ControlKind::GraphicButton, name, r) {}
   const Bytes& normalPicture() const { return normal_; }
   const Bytes& hoverPicture() const { return hover_; }
   const Bytes& pressedPicture() const { return pressed_; }
@@ -155,13 +155,13 @@ struct Gradient {
 class Label : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::Label;
-  Label(const char* name, Rect r, Text caption, TabControl* tab = nullptr, int page = -1)
+  Label(const char* name, ControlRect r, Text caption, TabControl* tab = nullptr, int page = -1)
       : Control(ControlKind::Label, name, r, tab, page), caption_(std::move(caption)) {}
   const Text& caption() const { return caption_; }
   void SetCaption(Text t) { caption_ = std::move(t); Changed(); }
 
   // Design-time looks, fixed by the layout.
-  Font font;
+  ControlFont font;
   Colour textColour = kDefaultColour;
   Colour backColour = kDefaultColour;
   Gradient gradient;
@@ -174,7 +174,7 @@ class EditBox : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::EditBox;
   enum InputMode { kNormal = 0, kPassword = 2 };
-  EditBox(const char* name, Rect r, TabControl* tab = nullptr, int page = -1)
+  EditBox(const char* name, ControlRect r, TabControl* tab = nullptr, int page = -1)
       : Control(ControlKind::EditBox, name, r, tab, page) {}
   const Text& content() const { return content_; }
   void SetContent(Text t) { content_ = std::move(t); Changed(); }
@@ -182,7 +182,7 @@ class EditBox : public Control {
   void SetInputMode(int m) { inputMode_ = m; Changed(); }
   bool masked() const { return inputMode_ == kPassword; }
 
-  Font font;
+  ControlFont font;
   Colour textColour = kDefaultColour;
   Colour backColour = kDefaultColour;
   Border border = Border::Sunken;
@@ -198,7 +198,7 @@ class EditBox : public Control {
 class CheckBox : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::CheckBox;
-  CheckBox(const char* name, Rect r, Text caption, TabControl* tab = nullptr, int page = -1)
+  CheckBox(const char* name, ControlRect r, Text caption, TabControl* tab = nullptr, int page = -1)
       : Control(ControlKind::CheckBox, name, r, tab, page), caption_(std::move(caption)) {}
   const Text& caption() const { return caption_; }
   bool ticked() const { return ticked_; }
@@ -220,7 +220,7 @@ class CheckBox : public Control {
 class ComboBox : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::ComboBox;
-  ComboBox(const char* name, Rect r, std::vector<Text> items, TabControl* tab = nullptr,
+  ComboBox(const char* name, ControlRect r, std::vector<Text> items, TabControl* tab = nullptr,
            int page = -1)
       : Control(ControlKind::ComboBox, name, r, tab, page), items_(std::move(items)) {}
   const std::vector<Text>& items() const { return items_; }
@@ -244,7 +244,7 @@ class ComboBox : public Control {
 class TabControl : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::TabControl;
-  TabControl(const char* name, Rect r, std::vector<Text> pages)
+  TabControl(const char* name, ControlRect r, std::vector<Text> pages)
       : Control(ControlKind::TabControl, name, r), pages_(std::move(pages)) {}
   const std::vector<Text>& pages() const { return pages_; }
   int currentPage() const { return current_; }
@@ -277,7 +277,7 @@ class FileDialogService;
 class FileDialog : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::FileDialog;
-  FileDialog(const char* name, Rect r, TabControl* tab = nullptr, int page = -1)
+  FileDialog(const char* name, ControlRect r, TabControl* tab = nullptr, int page = -1)
       : Control(ControlKind::FileDialog, name, r, tab, page) {}
   const Text& fileName() const { return fileName_; }
   void SetFileName(Text t) { fileName_ = std::move(t); }
@@ -295,14 +295,14 @@ class FileDialog : public Control {
 class BalloonTip : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::BalloonTip;
-  BalloonTip(const char* name, Rect r) : Control(ControlKind::BalloonTip, name, r) {}
+  BalloonTip(const char* name, ControlRect r) : Control(ControlKind::BalloonTip, name, r) {}
   BalloonTipModel model;  // settings 18, 44, 60-63, placement and timing
 };
 
 class SpriteBoard : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::SpriteBoard;
-  SpriteBoard(const char* name, Rect r, Colour background)
+  SpriteBoard(const char* name, ControlRect r, Colour background)
       : Control(ControlKind::SpriteBoard, name, r), model(r.width, r.height, background, nullptr) {}
   Border border = Border::None;
   // Sprites, hit test and the pointer events (model.events) the program binds.
@@ -318,7 +318,7 @@ class SpriteBoard : public Control {
 class SpriteTemplate : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::SpriteTemplate;
-  SpriteTemplate(const char* name, Rect r, Text text = {})
+  SpriteTemplate(const char* name, ControlRect r, Text text = {})
       : Control(ControlKind::SpriteTemplate, name, r) {
     settings.left = r.left;
     settings.top = r.top;
@@ -333,7 +333,7 @@ class SpriteTemplate : public Control {
 class WebBox : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::WebBox;
-  WebBox(const char* name, Rect r) : Control(ControlKind::WebBox, name, r) {}
+  WebBox(const char* name, ControlRect r) : Control(ControlKind::WebBox, name, r) {}
   int fontSize = 2;  // 0 smallest .. 4 largest; 2 medium
   Text startAddress;  // set by the web box's owner before the window shows
 
@@ -349,7 +349,7 @@ enum class WindowBorder {
 // Common settings of both windows.
 class Window {
  public:
-  Window(const char* title, Rect rect, WindowBorder border, Colour back)
+  Window(const char* title, ControlRect rect, WindowBorder border, Colour back)
       : border(border), title_(title), rect_(rect), backColour_(back) {}
   const WindowBorder border;
 
@@ -399,7 +399,7 @@ class Window {
  private:
   void Changed() { if (peerUpdate) peerUpdate(); }
   const char* title_;
-  Rect rect_;
+  ControlRect rect_;
   Colour backColour_;
   bool disabled_ = false;
   Bytes background_;

@@ -45,7 +45,7 @@ int ModifierKeys(Qt::KeyboardModifiers m) {
 
 QColor ToQColor(Colour c) { return QColor(ColourRed(c), ColourGreen(c), ColourBlue(c)); }
 
-QFont ToQFont(const Font& font, const QFont& base) {
+QFont ToQFont(const ControlFont& font, const QFont& base) {
   QFont f = base;
   if (!font.face.empty()) {
     SpriteFont sf;

@@ -108,4 +108,4 @@ int ModifierKeys(Qt::KeyboardModifiers modifiers);
 // The program's colour (0x00BBGGRR) as Qt's.
 QColor ToQColor(Colour colour);
 // A control font as Qt's: the face through fontconfig, the height in pixels.
-QFont ToQFont(const Font& font, const QFont& base);
+QFont ToQFont(const ControlFont& font, const QFont& base);
