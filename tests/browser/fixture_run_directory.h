@@ -35,14 +35,15 @@ class FixtureRunDirectory {
   Text runDirectory() const { return ProgramPath(host_); }
 
   // The favorites table: fields 1-5 text, 6 number, 7 text, 8 number, 9 text.
-  bool WriteFavorites(const std::vector<FavoriteRecord>& records, std::int32_t numberType = kTypeInt) {
+  bool WriteFavorites(const std::vector<FavoriteRecord>& records, std::int32_t numberType = kTypeInt,
+                      std::int32_t descriptionType = kTypeText) {
     const Text path = runDirectory() + GBK("\\数据库.edb");
     const std::vector<FieldSpec> fields = {
         {GBK("网站名称"), kTypeText, 120}, {GBK("网站图标"), kTypeText, 200},
         {GBK("网址"), kTypeText, 300},     {GBK("帐号"), kTypeText, 100},
         {GBK("密码"), kTypeText, 100},     {GBK("分类"), numberType, 0},
         {GBK("点击声音"), kTypeText, 200}, {GBK("常用"), numberType, 0},
-        {GBK("描述"), kTypeText, 300}};
+        {GBK("描述"), descriptionType, descriptionType == kTypeText ? 300 : 0}};
     if (!CreateRecordFile(path, fields) || !OpenRecordFile(path)) return false;
     bool ok = true;
     for (const FavoriteRecord& r : records) {

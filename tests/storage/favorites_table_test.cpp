@@ -41,7 +41,7 @@ TEST(LoadFavorites, FillsTheMembersFromFieldsOneToNineInFileOrder) {
   CloseRecordFile(FavoritesTablePath());
 }
 
-TEST(LoadFavorites, ReadsRealNumbersByTruncationAndAnEmptyTableAsNoRecords) {
+TEST(LoadFavorites, ReadsRealNumbersMemoTextAndAnEmptyTable) {
   FixtureRunDirectory dir("favorites_reals");
   ASSERT_TRUE(dir.WriteFavorites({Favorite("a", 2, 1)}, kTypeDouble));
   RecordingMessageBox box;
@@ -50,6 +50,16 @@ TEST(LoadFavorites, ReadsRealNumbersByTruncationAndAnEmptyTableAsNoRecords) {
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].category, 2);
   EXPECT_EQ(records[0].common, 1);
+
+  // A description kept as memo text reads like any other text.
+  FixtureRunDirectory memo("favorites_memo");
+  FavoriteRecord long_one = Favorite("memo", 1, 0);
+  long_one.description = Text(3000, 'd') + GBK("完");
+  ASSERT_TRUE(memo.WriteFavorites({long_one}, kTypeInt, kTypeMemo));
+  records.clear();
+  ASSERT_TRUE(LoadFavorites(records, box));
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].description, long_one.description);
 
   FixtureRunDirectory empty("favorites_empty");
   ASSERT_TRUE(empty.WriteFavorites({}));
