@@ -245,6 +245,16 @@ TEST_F(WindowPeersTest, DestroyingTheMainWindowEndsEveryLoop) {
   EXPECT_EQ(backend_.PeerOf(main_), nullptr);
 }
 
+TEST_F(WindowPeersTest, ClosingTheSettingsFrameEndsOnlyItsLoop) {
+  SettingsWindow s;
+  QTimer::singleShot(0, [&] { backend_.PeerOf(s)->close(); });
+  backend_.ShowWindow(s, true);
+  backend_.RunUntilDestroyed(s);
+  EXPECT_TRUE(s.destroyed());
+  EXPECT_FALSE(main_.destroyed());
+  EXPECT_NE(backend_.PeerOf(main_), nullptr);
+}
+
 TEST_F(WindowPeersTest, ClosingTheFrameDestroysTheWindow) {
   top_->close();
   EXPECT_TRUE(main_.destroyed());

@@ -255,7 +255,9 @@ QWidget* MakeEditBox(EditBox& m, QWidget* parent, const Liveness& alive) {
   w->setFrame(m.border != Border::None);
   ApplyColours(w, m.textColour, m.backColour, QPalette::Base);
   // Windows masks with '*'; Qt's own mask is a dot unless the style sheet says so.
-  w->setStyleSheet("QLineEdit { lineedit-password-character: 42; }");
+  QString sheet = "QLineEdit { lineedit-password-character: 42; ";
+  if (m.border == Border::Single) sheet += "border: 1px solid black; background: white; ";
+  w->setStyleSheet(sheet + "}");
   QObject::connect(w, &QLineEdit::textEdited, w, [&m, alive](const QString& text) {
     if (*alive) m.UserType(G(text));
   });

@@ -14,7 +14,10 @@
 #include "ui/dialogs.h"
 
 namespace {
-QString U(const Text& gbk) { return QString::fromStdString(GbkToUtf8(gbk)); }
+// Windows line ends (CR LF) become Qt's.
+QString U(const Text& gbk) {
+  return QString::fromStdString(GbkToUtf8(gbk)).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
 
 // The buttons of the low four flag bits, left to right, with their results.
 struct BoxButton {
