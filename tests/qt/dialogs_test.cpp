@@ -83,6 +83,12 @@ TEST(QtMessageBoxTest, StopIconWithCaption) {
   EXPECT_EQ(seen.icon, QMessageBox::Critical);
 }
 
+TEST(QtMessageBoxTest, WindowsLineEndsShowAsLines) {
+  SeenBox seen;
+  ShowAndAnswer(FatalErrorMessage(3, GBK("没有当前数据库")), 0x10, nullptr, "确定", seen);
+  EXPECT_EQ(seen.text.toStdString(), "运行时出错!\n\n错误代码：3\n\n错误信息：没有当前数据库");
+}
+
 TEST(QtMessageBoxTest, DeleteQuestionOkAndCancel) {
   SeenBox seen;
   EXPECT_EQ(ShowAndAnswer(GBK("确定删除?"), 0x31, nullptr, "取消", seen), kMbCancel);
