@@ -30,11 +30,22 @@ void OnError(j_common_ptr cinfo) {
   std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
 }
 
-// Warnings are how libjpeg reports damaged or truncated data: refuse those.
+// Warnings are how libjpeg reports damaged or truncated image data: refuse those.
+// Harmless ones (an unknown JFIF revision, stray bytes between markers, a bad ICC
+// profile) keep the picture.
 void OnMessage(j_common_ptr cinfo, int level) {
   if (level >= 0) return;  // trace messages
-  if (cinfo->err->msg_code == JWRN_EXTRANEOUS_DATA) return;
-  std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+  switch (cinfo->err->msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+      std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+    default:
+      return;
+  }
 }
 
 // A progressive file can hold a great many tiny scans; stop that early.

@@ -129,6 +129,23 @@ TEST(JpegDecoder, DecodesColourAndGreyOpaque) {
   EXPECT_EQ(255, g[3]);
 }
 
+TEST(JpegDecoder, DamagedScanIsRefusedButStrayBytesBetweenMarkersAreNot) {
+  Bytes file = MakeJpeg(64, 64, 3, 150);
+  std::size_t sos = 0;
+  for (std::size_t i = 2; i + 1 < file.size(); ++i)
+    if (file[i] == 0xFF && file[i + 1] == 0xDA) sos = i;
+  ASSERT_GT(sos, 0u);
+
+  Bytes stray = file;
+  stray.insert(stray.begin() + sos, {0x12, 0x34, 0x56});
+  EXPECT_FALSE(DecodePicture(stray).empty());
+
+  Bytes ended = file;  // an end marker in the middle of the scan
+  std::size_t mid = sos + (file.size() - sos) / 2;
+  ended[mid] = 0xFF, ended[mid + 1] = 0xD9;
+  EXPECT_TRUE(DecodePicture(ended).empty());
+}
+
 // ---- GIF ----
 
 int GifWrite(GifFileType* gif, const GifByteType* data, int n) {
