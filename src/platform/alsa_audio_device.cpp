@@ -79,9 +79,15 @@ class AlsaDevice : public AudioDevice {
   }
 };
 
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
 }  // namespace
 
 AudioDevice& AlsaAudioDevice() {
-  static AlsaDevice* device = new AlsaDevice;  // never destroyed: worker threads may outlive main
+  static AlsaDevice* device = [] {
+    // The program keeps no log: a missing device is not worth a line on stderr.
+    snd_lib_error_set_handler(QuietAlsa);
+    return new AlsaDevice;  // never destroyed: worker threads may outlive main
+  }();
   return *device;
 }

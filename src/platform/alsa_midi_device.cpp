@@ -82,9 +82,15 @@ class AlsaMidi : public MidiDevice {
   }
 };
 
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
 }  // namespace
 
 MidiDevice& AlsaMidiDevice() {
-  static AlsaMidi* device = new AlsaMidi;  // never destroyed: a playing thread may outlive main
+  static AlsaMidi* device = [] {
+    // The program keeps no log: a missing device is not worth a line on stderr.
+    snd_lib_error_set_handler(QuietAlsa);
+    return new AlsaMidi;  // never destroyed: a playing thread may outlive main
+  }();
   return *device;
 }
