@@ -220,7 +220,10 @@ namespace {
 
 void ApplyColours(QWidget* w, Colour text, Colour back, QPalette::ColorRole backRole) {
   QPalette p = w->palette();
-  if (text != kDefaultColour) p.setColor(QPalette::Text, ToQColor(text)), p.setColor(QPalette::WindowText, ToQColor(text));
+  if (text != kDefaultColour) {
+    p.setColor(QPalette::Text, ToQColor(text));
+    p.setColor(QPalette::WindowText, ToQColor(text));
+  }
   if (back != kDefaultColour) p.setColor(backRole, ToQColor(back));
   w->setPalette(p);
 }

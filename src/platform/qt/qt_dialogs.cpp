@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
+#include <vector>
 
 #include "base/paths.h"
 #include "platform/qt/qt_text_rasterizer.h"
