@@ -192,6 +192,22 @@ TEST_F(WindowPeersTest, DisabledTabControlsAndBoardsTakeNoInput) {
   EXPECT_FALSE(top_->isEnabled());
 }
 
+TEST_F(WindowPeersTest, BoardPeersFeedTheBoardModels) {
+  SpriteTemplateSettings tmpl;
+  tmpl.picture.width = tmpl.picture.height = 8;
+  tmpl.picture.frames.push_back({std::vector<std::uint8_t>(8 * 8 * 4, 255), 0});
+  const int id = main_.动画框1.model.CreateObject(&tmpl, 40, 30);
+  std::vector<int> pressed;
+  main_.动画框1.model.events.leftPressed = [&](int s) { pressed.push_back(s); };
+  QWidget* board = Peer(main_.动画框1);
+  ASSERT_NE(board, nullptr);
+  EXPECT_NE(main_.动画框1.model.rasterizer, nullptr) << "texts are drawn with Qt's fonts";
+  MovePointer(board, QPoint(44, 34));
+  ClickWidget(board, QPoint(44, 34));
+  ClickWidget(board, QPoint(300, 300));
+  EXPECT_EQ(pressed, (std::vector<int>{id, 0}));
+}
+
 TEST_F(WindowPeersTest, HiddenEditorPanelHidesItsChildren) {
   main_.选择夹1.SetVisible(false);
   EXPECT_TRUE(OnWindow(main_.按钮_修改_删除).isEmpty());
