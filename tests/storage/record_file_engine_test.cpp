@@ -1,5 +1,6 @@
 // The engine's operations, their results and error codes.
 #include "record_file_test_util.h"
+#include "storage/record_file_internal.h"
 
 namespace rftest {
 namespace {
@@ -843,6 +844,26 @@ TEST_F(EngineTest, FieldNumberByName) {
   EXPECT_EQ(d.dataStart, 260);
   ASSERT_EQ(d.fields.size(), 2u);
   EXPECT_EQ(d.fields[1].offset, 12);
+}
+
+}  // namespace
+}  // namespace rftest
+
+namespace rftest {
+namespace {
+
+// GBK trail bytes may be 0x5C, the backslash: path rules must step over them.
+TEST(RecordFilePaths, DoubleByteCharactersEndingInABackslashByteStayWhole) {
+  const Text name = Text("a\xD5\x5C");  // a, then a character whose trail byte is '\'
+  EXPECT_EQ(recfile::WithDefaultExtension("\\d\\" + name), "\\d\\" + name + ".EDB");
+  EXPECT_EQ(recfile::BaseName("\\d\\" + name + ".edb"), name);
+  EXPECT_EQ(recfile::FullPath("\\d\\" + name + "\\..\\" + name + ".edb"), "\\d\\" + name + ".edb");
+  EXPECT_EQ(recfile::MemoPath("\\d\\" + name + ".edb"), "\\d\\" + name + ".EDT");
+  EXPECT_EQ(recfile::WithDefaultExtension("\\d\\x."), "\\d\\x.EDB");
+  EXPECT_EQ(recfile::WithDefaultExtension("\\d.x\\y"), "\\d.x\\y.EDB");
+  EXPECT_TRUE(recfile::SameTextIgnoringCase("\\D\\" + name + ".EdB", "\\d\\" + name + ".eDb"));
+  // The trail byte of a double-byte character is not folded like a letter.
+  EXPECT_FALSE(recfile::SameTextIgnoringCase("\xD5\x41", "\xD5\x61"));
 }
 
 }  // namespace
