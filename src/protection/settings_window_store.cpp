@@ -14,7 +14,9 @@ void SaveFailed(Program& program, const SettingsSaveResult& r) {
 // The first failing check shows its message; the boxes keep what was typed.
 bool PasswordChangeAcceptable(Program& program, const SettingsWindow& w) {
   Services& s = program.services;
-  if (w.编辑框1.content().empty()) {
+  // With no password stored yet, the empty old password is the right one: without
+  // this the first password could never be set.
+  if (w.编辑框1.content().empty() && !SettingsWindowCopy().password.empty()) {
     MessageBox(s, GBK("原密码不能为空!"), 0x40);
     return false;
   }

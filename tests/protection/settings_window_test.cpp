@@ -134,6 +134,26 @@ TEST_F(SettingsWindowTest, PasswordChangeChecksRunInTheirOrderAndKeepTheBoxes) {
   EXPECT_FALSE(program.mainWindow.destroyed());
 }
 
+TEST_F(SettingsWindowTest, TheFirstPasswordCanBeSetWhenNoneIsStored) {
+  ASSERT_TRUE(CreateSettingsTable(dir, {{"", 0, 1, 0}}));
+  SettingsWindow& w = Open();
+  // A typed old password still has to match the empty one.
+  TypeChange(w, "x", "first", "first");
+  ChangePassword(program);
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0].text, GBK("原密码错误!!"));
+  TypeChange(w, "", "first", "first");
+  ChangePassword(program);
+  ASSERT_EQ(messages().size(), 3u);
+  EXPECT_EQ(messages()[1].text, GBK("密码修改成功!!"));
+  EXPECT_TRUE(program.mainWindow.destroyed());
+  std::vector<StoredSettings> all = ReadSettings(dir);
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0].password, "first");
+  EXPECT_EQ(all[0].passwordCheck, 0);
+  EXPECT_EQ(all[0].soundOn, 1);
+}
+
 TEST_F(SettingsWindowTest, ANewPasswordIsStoredWithItsBlanksAndEndsTheProgram) {
   ASSERT_TRUE(CreateSettingsTable(dir, {{"old", 1, 1, 42}}));
   SettingsWindow& w = Open();

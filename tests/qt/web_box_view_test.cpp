@@ -11,17 +11,11 @@
 #include <memory>
 
 #include "base/text.h"
+#include "qt_test_support.h"
 
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "web_box_view_test";
-  static char* argv[] = {name, nullptr};
-  static std::unique_ptr<QApplication> app;
-  if (!QCoreApplication::instance()) app = std::make_unique<QApplication>(argc, argv);
-  return *qobject_cast<QApplication*>(QCoreApplication::instance());
-}
+QApplication& App() { return TestApp(); }
 
 // An HTTP server on 127.0.0.1 in the test's own event loop. It answers a request only
 // when told to, so a test can see that loading goes on in the background.
