@@ -93,49 +93,76 @@ void ScaleNearest(const std::uint8_t* src, int sw, int sh, std::uint8_t* dst, in
   }
 }
 
-// One frame, filtered: the average of the source area under each target pixel
-// (bilinear-like when enlarging), weighted by alpha so transparent pixels do not
-// darken the edges.
-void ScaleFiltered(const std::uint8_t* src, int sw, int sh, std::uint8_t* dst, int dw, int dh) {
-  const double fx = static_cast<double>(sw) / dw, fy = static_cast<double>(sh) / dh;
-  for (int y = 0; y < dh; ++y) {
-    double y0 = y * fy, y1 = (y + 1) * fy;
-    if (fy < 1) {  // enlarging: a one-pixel window around the centre
-      const double c = (y + 0.5) * fy - 0.5;
-      y0 = std::clamp(c, 0.0, sh - 1.0);
-      y1 = y0 + 1;
+// Source pixels under one target pixel along one axis, with their coverage.
+struct Tap {
+  int index;
+  float weight;
+};
+struct AxisTaps {
+  std::vector<int> first;  // first[i] .. first[i + 1]: the taps of target pixel i
+  std::vector<Tap> taps;
+};
+
+// Shrinking averages the source area under each target pixel; enlarging takes a
+// one-pixel window around the target pixel's centre (bilinear-like).
+AxisTaps TapsFor(int source, int target) {
+  AxisTaps a;
+  a.first.resize(static_cast<std::size_t>(target) + 1);
+  const double f = static_cast<double>(source) / target;
+  for (int i = 0; i < target; ++i) {
+    double p0 = i * f, p1 = (i + 1) * f;
+    if (f < 1) {
+      p0 = std::clamp((i + 0.5) * f - 0.5, 0.0, source - 1.0);
+      p1 = p0 + 1;
     }
+    a.first[i] = static_cast<int>(a.taps.size());
+    for (int k = static_cast<int>(p0); k < source && k < p1; ++k) {
+      const double w = std::min<double>(k + 1, p1) - std::max<double>(k, p0);
+      if (w > 0) a.taps.push_back({k, static_cast<float>(w)});
+    }
+  }
+  a.first[target] = static_cast<int>(a.taps.size());
+  return a;
+}
+
+std::uint8_t RoundToByte(float v) {
+  return static_cast<std::uint8_t>(std::clamp(static_cast<int>(v + 0.5f), 0, 255));
+}
+
+// One frame, filtered, weighted by alpha so transparent pixels do not darken the
+// edges. The taps of both axes are worked out once per picture, not per pixel: a
+// page turn scales thirty icons.
+void ScaleFiltered(const std::uint8_t* src, int sw, int sh, std::uint8_t* dst, int dw, int dh) {
+  const AxisTaps xs = TapsFor(sw, dw), ys = TapsFor(sh, dh);
+  for (int y = 0; y < dh; ++y) {
+    const Tap* y0 = ys.taps.data() + ys.first[y];
+    const Tap* y1 = ys.taps.data() + ys.first[y + 1];
     for (int x = 0; x < dw; ++x) {
-      double x0 = x * fx, x1 = (x + 1) * fx;
-      if (fx < 1) {
-        const double c = (x + 0.5) * fx - 0.5;
-        x0 = std::clamp(c, 0.0, sw - 1.0);
-        x1 = x0 + 1;
-      }
-      double acc[4] = {0, 0, 0, 0}, area = 0;
-      for (int sy = static_cast<int>(y0); sy < sh && sy < y1; ++sy) {
-        const double wy = std::min<double>(sy + 1, y1) - std::max<double>(sy, y0);
-        if (wy <= 0) continue;
-        for (int sx = static_cast<int>(x0); sx < sw && sx < x1; ++sx) {
-          const double wx = std::min<double>(sx + 1, x1) - std::max<double>(sx, x0);
-          if (wx <= 0) continue;
-          const std::uint8_t* p = src + (static_cast<std::size_t>(sy) * sw + sx) * 4;
-          const double w = wx * wy, wa = w * p[3];
-          acc[0] += p[0] * wa;
-          acc[1] += p[1] * wa;
-          acc[2] += p[2] * wa;
-          acc[3] += wa;
+      const Tap* x0 = xs.taps.data() + xs.first[x];
+      const Tap* x1 = xs.taps.data() + xs.first[x + 1];
+      float r = 0, g = 0, b = 0, alpha = 0, area = 0;
+      for (const Tap* ty = y0; ty != y1; ++ty) {
+        const std::uint8_t* row = src + static_cast<std::size_t>(ty->index) * sw * 4;
+        for (const Tap* tx = x0; tx != x1; ++tx) {
+          const std::uint8_t* p = row + static_cast<std::size_t>(tx->index) * 4;
+          const float w = tx->weight * ty->weight, wa = w * p[3];
+          r += p[0] * wa;
+          g += p[1] * wa;
+          b += p[2] * wa;
+          alpha += wa;
           area += w;
         }
       }
       std::uint8_t* q = dst + (static_cast<std::size_t>(y) * dw + x) * 4;
-      if (acc[3] <= 0 || area <= 0) {
+      if (alpha <= 0 || area <= 0) {
         q[0] = q[1] = q[2] = q[3] = 0;
         continue;
       }
-      for (int c = 0; c < 3; ++c)
-        q[c] = static_cast<std::uint8_t>(std::clamp(std::lround(acc[c] / acc[3]), 0L, 255L));
-      q[3] = static_cast<std::uint8_t>(std::clamp(std::lround(acc[3] / area), 0L, 255L));
+      const float inv = 1.0f / alpha;
+      q[0] = RoundToByte(r * inv);
+      q[1] = RoundToByte(g * inv);
+      q[2] = RoundToByte(b * inv);
+      q[3] = RoundToByte(alpha / area);
     }
   }
 }
