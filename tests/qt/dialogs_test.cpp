@@ -251,6 +251,27 @@ TEST(FatalErrorDeathTest, ShowsTheMessageBoxAndEndsWithMinusOne) {
 
 namespace {
 
+// Acts on the open file dialog at every tick until it has closed: the dialog fills its
+// directory list in the background, and an Open pressed too early is not taken.
+class FileDialogDriver {
+ public:
+  explicit FileDialogDriver(std::function<void(QFileDialog*)> act) {
+    timer_.setInterval(20);
+    QObject::connect(&timer_, &QTimer::timeout, [this, act] {
+      if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+        // A dialog that will not close is cancelled, so a fault shows as a failure.
+        if (++ticks_ > 250) d->reject();
+        else act(d);
+      }
+    });
+    timer_.start();
+  }
+
+ private:
+  QTimer timer_;
+  int ticks_ = 0;
+};
+
 TEST(QtFileDialogTest, OpensInTheInitialDirectoryAndGivesTheFullPath) {
   TestApp();
   const std::filesystem::path dir =
@@ -258,24 +279,25 @@ TEST(QtFileDialogTest, OpensInTheInitialDirectoryAndGivesTheFullPath) {
   std::filesystem::create_directories(dir / "网站图标");
   std::ofstream(dir / "网站图标" / "新浪.png") << "x";
   const Text initial = ProgramPath((dir / "网站图标").string());
-  QString shownIn;
-  WhenModalShows([&](QWidget* w) {
-    auto* d = qobject_cast<QFileDialog*>(w);
-    ASSERT_NE(d, nullptr);
-    shownIn = d->directory().absolutePath();
-    d->selectFile(QString::fromUtf8("新浪.png"));
-    QMetaObject::invokeMethod(d, "accept");  // the Open button
-  });
   QtFileDialog service;
+  QString shownIn;
   Text fileName = GBK("旧的");
-  EXPECT_TRUE(service.Open(initial, fileName));
+  {
+    FileDialogDriver choose([&](QFileDialog* d) {
+      shownIn = d->directory().absolutePath();
+      d->selectFile(QString::fromUtf8("新浪.png"));
+      QMetaObject::invokeMethod(d, "accept");  // the Open button
+    });
+    EXPECT_TRUE(service.Open(initial, fileName));
+  }
   EXPECT_EQ(shownIn.toStdString(), (dir / "网站图标").string());
   EXPECT_EQ(fileName, initial + GBK("\\新浪.png"));
-
-  WhenModalShows([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
-  Text kept = GBK("旧的");
-  EXPECT_FALSE(service.Open(initial, kept));
-  EXPECT_EQ(kept, GBK("旧的"));
+  {
+    FileDialogDriver cancel([](QFileDialog* d) { d->reject(); });
+    Text kept = GBK("旧的");
+    EXPECT_FALSE(service.Open(initial, kept));
+    EXPECT_EQ(kept, GBK("旧的"));
+  }
   std::filesystem::remove_all(dir);
 }
 
