@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -206,6 +207,37 @@ TEST_F(WindowPeersTest, BoardPeersFeedTheBoardModels) {
   ClickWidget(board, QPoint(44, 34));
   ClickWidget(board, QPoint(300, 300));
   EXPECT_EQ(pressed, (std::vector<int>{id, 0}));
+}
+
+// PNG bytes of a plain picture (Qt writes them; the program's decoder reads them).
+Bytes PngBytes(int w, int h, QColor colour) {
+  QImage image(w, h, QImage::Format_RGBA8888);
+  image.fill(colour);
+  QByteArray data;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return Bytes(data.begin(), data.end());
+}
+
+TEST_F(WindowPeersTest, PicturesShowOnButtonsAndTheBackground) {
+  main_.SetBackgroundPicture(PngBytes(800, 650, QColor(200, 0, 0)));
+  main_.选择夹1.SetVisible(false);
+  QImage shot = top_->grab().toImage();
+  EXPECT_EQ(shot.pixelColor(10, 640), QColor(200, 0, 0)) << "the background picture";
+
+  auto* close = Peer<QPushButton>(main_.按钮1);
+  EXPECT_EQ(close->text().toStdString(), "关闭");
+  main_.按钮1.SetPicture(PngBytes(32, 20, QColor(0, 200, 0)));
+  EXPECT_FALSE(close->icon().isNull());
+  EXPECT_TRUE(close->text().isEmpty()) << "the picture takes the caption's place";
+  main_.按钮1.SetPicture({1, 2, 3});  // not a picture: the caption again
+  EXPECT_TRUE(close->icon().isNull());
+  EXPECT_EQ(close->text().toStdString(), "关闭");
+
+  main_.图形按钮_添加.SetNormalPicture(PngBytes(80, 30, QColor(0, 0, 200)));
+  QImage add = Peer(main_.图形按钮_添加)->grab().toImage();
+  EXPECT_EQ(add.pixelColor(40, 15), QColor(0, 0, 200));
 }
 
 TEST_F(WindowPeersTest, HiddenEditorPanelHidesItsChildren) {
