@@ -23,6 +23,7 @@
 #include "ui/compositor.h"
 #include "ui/image.h"
 #include "ui/scripted_services.h"
+#include "support/encode_pictures.h"
 
 namespace {
 
@@ -49,45 +50,13 @@ std::vector<std::uint8_t> Pixels(int w, int h, int seed, int channels) {
 }
 
 Bytes Png(int w, int h, int seed) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = w;
-  image.height = h;
-  image.format = PNG_FORMAT_RGBA;
   std::vector<std::uint8_t> px = Pixels(w, h, seed, 4);
-  png_alloc_size_t size = 0;
-  png_image_write_to_memory(&image, nullptr, &size, 0, px.data(), 0, nullptr);
-  Bytes out(size);
-  png_image_write_to_memory(&image, out.data(), &size, 0, px.data(), 0, nullptr);
-  out.resize(size);
-  return out;
+  return EncodePngRgba(w, h, px.data());
 }
 
 Bytes Jpeg(int w, int h) {
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buffer, &size);
-  c.image_width = w;
-  c.image_height = h;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  jpeg_start_compress(&c, TRUE);
   std::vector<std::uint8_t> px = Pixels(w, h, 5, 3);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = &px[static_cast<size_t>(c.next_scanline) * w * 3];
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  Bytes out(buffer, buffer + size);
-  jpeg_destroy_compress(&c);
-  std::free(buffer);
-  return out;
+  return EncodeJpeg(w, h, 3, px.data(), 90);
 }
 
 int GifWrite(GifFileType* gif, const GifByteType* data, int length) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ui/image.h"
+#include "support/encode_pictures.h"
 
 namespace {
 
@@ -29,40 +30,13 @@ std::vector<std::uint8_t> Pixels(int w, int h, int channels) {
 }
 
 Bytes Jpeg(int w, int h) {
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* buf = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buf, &size);
-  c.image_width = w, c.image_height = h, c.input_components = 3, c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  jpeg_start_compress(&c, TRUE);
   std::vector<std::uint8_t> px = Pixels(w, h, 3);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW r = &px[c.next_scanline * w * 3];
-    jpeg_write_scanlines(&c, &r, 1);
-  }
-  jpeg_finish_compress(&c);
-  Bytes out(buf, buf + size);
-  jpeg_destroy_compress(&c);
-  free(buf);
-  return out;
+  return EncodeJpeg(w, h, 3, px.data(), 90);
 }
 
 Bytes Png(int w, int h) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = w, image.height = h, image.format = PNG_FORMAT_RGBA;
   std::vector<std::uint8_t> px = Pixels(w, h, 4);
-  png_alloc_size_t size = 0;
-  png_image_write_to_memory(&image, nullptr, &size, 0, px.data(), 0, nullptr);
-  Bytes out(size);
-  png_image_write_to_memory(&image, out.data(), &size, 0, px.data(), 0, nullptr);
-  out.resize(size);
-  return out;
+  return EncodePngRgba(w, h, px.data());
 }
 
 Bytes Bmp(int w, int h) {

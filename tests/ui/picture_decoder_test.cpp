@@ -12,6 +12,7 @@
 #include <random>
 
 #include "ui/image.h"
+#include "support/encode_pictures.h"
 
 namespace {
 
@@ -84,31 +85,9 @@ TEST(PngDecoder, PaletteTransparencyAndGreyBecomeRgba) {
 // ---- JPEG ----
 
 Bytes MakeJpeg(int w, int h, int components, std::uint8_t value) {
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* buf = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buf, &size);
-  c.image_width = w;
-  c.image_height = h;
-  c.input_components = components;
-  c.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 95, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(w) * components);
-  for (std::size_t i = 0; i < row.size(); ++i) row[i] = components == 3 && i % 3 == 2 ? 255 - value : value;
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&c, &r, 1);
-  }
-  jpeg_finish_compress(&c);
-  Bytes out(buf, buf + size);
-  jpeg_destroy_compress(&c);
-  free(buf);
-  return out;
+  std::vector<std::uint8_t> px(static_cast<std::size_t>(w) * h * components);
+  for (std::size_t i = 0; i < px.size(); ++i) px[i] = components == 3 && i % 3 == 2 ? 255 - value : value;
+  return EncodeJpeg(w, h, components, px.data(), 95);
 }
 
 TEST(JpegDecoder, DecodesColourAndGreyOpaque) {
