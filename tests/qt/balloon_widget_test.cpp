@@ -2,20 +2,11 @@
 
 #include <QApplication>
 #include <QImage>
-#include <memory>
 
 #include "platform/qt/balloon_widget.h"
+#include "qt_test_support.h"
 
 namespace {
-
-QApplication& BalloonApp() {
-  static int argc = 1;
-  static char name[] = "test_qt";
-  static char* argv[] = {name, nullptr};
-  static std::unique_ptr<QApplication> app;
-  if (!QCoreApplication::instance()) app = std::make_unique<QApplication>(argc, argv);
-  return *qobject_cast<QApplication*>(QCoreApplication::instance());
-}
 
 int AlphaAt(const QImage& image, int x, int y) {
   if (x < 0 || y < 0 || x >= image.width() || y >= image.height()) return -1;
@@ -23,7 +14,7 @@ int AlphaAt(const QImage& image, int x, int y) {
 }
 
 TEST(BalloonWidget, DrawsTheBubbleWithItsPointerOnThePointThenCloses) {
-  BalloonApp();
+  TestApp();
   std::int64_t now = 1000;
   BalloonTipModel model;
   SetBalloonSetting(model, kBalloonInitialDelay, 100);

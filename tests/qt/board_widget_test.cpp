@@ -1,4 +1,5 @@
 #include "platform/qt/board_widget.h"
+#include "qt_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -23,15 +24,6 @@ namespace {
 
 using board_test::Solid;
 
-QApplication& BoardApp() {
-  static int argc = 1;
-  static char name[] = "board_widget_test";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: tearing a QApplication down among the exit-time destructors crashes.
-  if (!QCoreApplication::instance()) new QApplication(argc, argv);
-  return *qobject_cast<QApplication*>(QCoreApplication::instance());
-}
-
 // What the window system would send: delivered through the application, so mouse
 // tracking and the widget's own handlers decide what arrives.
 void Send(QWidget& w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
@@ -51,7 +43,7 @@ struct BoardWidgetTest : ::testing::Test {
   int a = 0, b = 0;
 
   void SetUp() override {
-    BoardApp();
+    TestApp();
     board = std::make_unique<SpriteBoardModel>(200, 100, RgbColour(0, 96, 192), &text);
     SpriteTemplateSettings t;
     t.picture = Solid(20, 20, {255, 0, 0, 255});
@@ -129,7 +121,7 @@ TEST_F(BoardWidgetTest, HandlerThatDestroysTheBoardLeavesTheWidgetSafe) {
 }
 
 TEST(QtTextRasterizer, ChineseFacesAndRenderedText) {
-  BoardApp();
+  TestApp();
   SpriteFont song;
   song.name = GBK("宋体");
   const QString face = QtFontFamily(song);

@@ -15,7 +15,6 @@
 
 namespace {
 
-QApplication& App() { return TestApp(); }
 
 // An HTTP server on 127.0.0.1 in the test's own event loop. It answers a request only
 // when told to, so a test can see that loading goes on in the background.
@@ -77,7 +76,7 @@ TEST(WebBoxView, AdvertAddressKeepsItsPath) {
 }
 
 TEST(WebBoxView, LoadsInTheBackgroundAndReportsThePage) {
-  App();
+  TestApp();
   PageServer server;
   server.SetAutoAnswer(false);
   server.SetPage("text/html; charset=gbk",
@@ -108,7 +107,7 @@ TEST(WebBoxView, LoadsInTheBackgroundAndReportsThePage) {
 }
 
 TEST(WebBoxView, AFailedConnectionReportsNothing) {
-  App();
+  TestApp();
   int port;
   {
     PageServer gone;
@@ -128,7 +127,7 @@ TEST(WebBoxView, AFailedConnectionReportsNothing) {
 }
 
 TEST(WebBoxView, GoesWithItsWidgetEvenWhileLoading) {
-  App();
+  TestApp();
   PageServer server;
   server.SetAutoAnswer(false);
   for (bool withParent : {true, false}) {
@@ -151,7 +150,7 @@ TEST(WebBoxView, GoesWithItsWidgetEvenWhileLoading) {
 }
 
 TEST(WebBoxView, CanBeShownAndHidden) {
-  App();
+  TestApp();
   QWidget window;
   WebBoxView box(&window);
   window.show();
