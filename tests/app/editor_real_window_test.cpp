@@ -22,8 +22,10 @@
 
 #include "browser/fixture_run_directory.h"
 #include "storage/edit_tables_fixture.h"
+#include "support/x_session.h"
 
 namespace fs = std::filesystem;
+using namespace x_session;
 
 namespace {
 
@@ -32,50 +34,6 @@ constexpr int kWindowLeft = 50, kWindowTop = 50;  // the main window's layout pl
 constexpr int kPanelLeft = 200, kPanelTop = 192;  // 选择夹1
 constexpr int kBoardLeft = 25, kBoardTop = 155;   // 动画框1
 constexpr int kBarTop = 107;                      // 动画框_分类
-
-bool OnPath(const std::string& tool) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path ? path : "");
-  for (std::string dir; std::getline(dirs, dir, ':');)
-    if (!dir.empty() && access((dir + "/" + tool).c_str(), X_OK) == 0) return true;
-  return false;
-}
-
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int outFd = -1,
-            int keepFd = -1) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
-    int devnull = open("/dev/null", O_WRONLY);
-    dup2(outFd >= 0 ? outFd : devnull, 1);
-    dup2(devnull, 2);
-    for (int fd = 3; fd < 256; ++fd)
-      if (fd != keepFd) close(fd);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-std::vector<std::string> OutputLines(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
-  int fds[2];
-  if (pipe(fds) != 0) return {};
-  pid_t pid = Spawn(argv, env, fds[1]);
-  close(fds[1]);
-  std::string out;
-  char buf[4096];
-  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, n);
-  close(fds[0]);
-  waitpid(pid, nullptr, 0);
-  std::vector<std::string> lines;
-  std::stringstream in(out);
-  for (std::string line; std::getline(in, line);)
-    if (!line.empty()) lines.push_back(line);
-  return lines;
-}
 
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -102,38 +60,16 @@ class EditorRealWindow : public ::testing::Test {
     dir_->WriteFile(GBK("\\网站图标\\new.png"), SolidPicture(32, 32, 0x20));
     ASSERT_TRUE(dir_->WriteSettings(Text(), 0, 0));
 
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    xvfb_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten",
-                   "tcp"},
-                  {}, -1, fds[1]);
-    close(fds[1]);
-    std::string number;
-    for (char c; read(fds[0], &c, 1) == 1 && c != '\n';) number += c;
-    close(fds[0]);
-    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-    display_ = "DISPLAY=:" + number;
+    display_ = x_.Start();
+    ASSERT_FALSE(display_.empty()) << "Xvfb did not start";
   }
 
   void TearDown() override {
-    if (app_ > 0) {
-      kill(app_, SIGKILL);
-      waitpid(app_, nullptr, 0);
-    }
-    if (xvfb_ > 0) {
-      kill(xvfb_, SIGTERM);
-      waitpid(xvfb_, nullptr, 0);
-    }
+    Kill(app_, SIGKILL);
     dir_.reset();
   }
 
-  std::vector<std::string> Env() const {
-    const char* path = std::getenv("PATH");
-    return {display_, "PATH=" + dir_->host() + "/bin:" + (path ? path : ""), "QT_QPA_PLATFORM=xcb",
-            "http_proxy=http://127.0.0.1:9", "https_proxy=http://127.0.0.1:9", "HTTP_PROXY=http://127.0.0.1:9",
-            "HTTPS_PROXY=http://127.0.0.1:9", "all_proxy=http://127.0.0.1:9", "ALL_PROXY=http://127.0.0.1:9",
-            "no_proxy=", "NO_PROXY="};
-  }
+  std::vector<std::string> Env() const { return LoopbackEnv(display_, dir_->host() + "/bin"); }
   std::vector<std::string> Xdotool(std::vector<std::string> args) const {
     args.insert(args.begin(), "xdotool");
     return OutputLines(args, Env());
@@ -220,7 +156,8 @@ class EditorRealWindow : public ::testing::Test {
 
   std::unique_ptr<FixtureRunDirectory> dir_;
   std::string display_, main_;
-  pid_t xvfb_ = -1, app_ = -1;
+  XServer x_;
+  pid_t app_ = -1;
 };
 
 TEST_F(EditorRealWindow, AddRestartFindModifyRestartDelete) {

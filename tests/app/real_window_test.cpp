@@ -19,64 +19,14 @@
 #include <thread>
 #include <vector>
 
+#include "support/x_session.h"
+
 namespace fs = std::filesystem;
+using namespace x_session;
 
 namespace {
 
 const char kTitle[] = "Vinkabo_Tamsor专用";
-
-bool OnPath(const std::string& tool) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path ? path : "");
-  std::string dir;
-  while (std::getline(dirs, dir, ':'))
-    if (!dir.empty() && access((dir + "/" + tool).c_str(), X_OK) == 0) return true;
-  return false;
-}
-
-// Starts argv with `env` added to the environment; stdout into `outFd` when >= 0.
-pid_t Start(const std::vector<std::string>& argv, const std::vector<std::string>& env, int outFd = -1,
-            int keepFd = -1) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
-    if (outFd >= 0) dup2(outFd, 1);
-    int devnull = open("/dev/null", O_WRONLY);
-    dup2(devnull, 2);
-    if (outFd < 0) dup2(devnull, 1);
-    for (int fd = 3; fd < 256; ++fd)
-      if (fd != keepFd) close(fd);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-// Runs a tool to its end and returns what it printed.
-std::string Output(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
-  int fds[2];
-  if (pipe(fds) != 0) return {};
-  pid_t pid = Start(argv, env, fds[1]);
-  close(fds[1]);
-  std::string out;
-  char buf[4096];
-  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, n);
-  close(fds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return out;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::stringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    if (!line.empty()) out.push_back(line);
-  return out;
-}
 
 // Waits up to `seconds` for the process to end; true with its status.
 bool WaitFor(pid_t pid, int seconds, int& status) {
@@ -99,52 +49,29 @@ class RealWindowTest : public ::testing::Test {
     std::ofstream(dir_ / "bin" / "xdg-open") << "#!/bin/sh\nexit 0\n";
     fs::permissions(dir_ / "bin" / "xdg-open", fs::perms::owner_all);
 
-    // A free display: Xvfb picks it and tells it through the pipe.
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    xvfb_ = Start({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
-                   "-nolisten", "tcp"},
-                  {}, -1, fds[1]);
-    close(fds[1]);
-    std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-    display_ = "DISPLAY=:" + number;
+    display_ = x_.Start();
+    ASSERT_FALSE(display_.empty()) << "Xvfb did not start";
   }
 
   void TearDown() override {
-    if (app_ > 0) {
-      kill(app_, SIGKILL);
-      waitpid(app_, nullptr, 0);
-    }
-    if (xvfb_ > 0) {
-      kill(xvfb_, SIGTERM);
-      waitpid(xvfb_, nullptr, 0);
-    }
+    Kill(app_, SIGKILL);
     if (!dir_.empty()) fs::remove_all(dir_);
   }
 
-  std::vector<std::string> Env() const {
-    const char* path = std::getenv("PATH");
-    return {display_, "PATH=" + (dir_ / "bin").string() + ":" + (path ? path : ""),
-            "QT_QPA_PLATFORM=xcb", "http_proxy=http://127.0.0.1:9", "https_proxy=http://127.0.0.1:9",
-            "HTTP_PROXY=http://127.0.0.1:9", "HTTPS_PROXY=http://127.0.0.1:9",
-            "all_proxy=http://127.0.0.1:9", "ALL_PROXY=http://127.0.0.1:9", "no_proxy=", "NO_PROXY="};
-  }
+  std::vector<std::string> Env() const { return LoopbackEnv(display_, (dir_ / "bin").string()); }
   std::vector<std::string> Xdotool(std::vector<std::string> args) const {
     args.insert(args.begin(), "xdotool");
-    return Lines(Output(args, Env()));
+    return OutputLines(args, Env());
   }
 
   fs::path program_, dir_;
   std::string display_;
-  pid_t xvfb_ = -1, app_ = -1;
+  XServer x_;
+  pid_t app_ = -1;
 };
 
 TEST_F(RealWindowTest, OneFramelessWindowAtItsPlaceAndTheCloseButtonEndsWithZero) {
-  app_ = Start({(dir_ / "vinkabo").string()}, Env());
+  app_ = Spawn({(dir_ / "vinkabo").string()}, Env());
   std::vector<std::string> mains;
   for (int i = 0; i < 400 && mains.empty(); ++i) {  // start-up may wait on the network test
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -163,7 +90,7 @@ TEST_F(RealWindowTest, OneFramelessWindowAtItsPlaceAndTheCloseButtonEndsWithZero
     std::vector<std::string> env = Env();
     env.push_back("VK_GRAB_TO=" + (fs::path(VK_BINARY_DIR) / "screenshots" / "real_start.png").string());
     fs::create_directories(fs::path(VK_BINARY_DIR) / "screenshots");
-    Output({grabber.string(), "--gtest_filter=ScreenGrab.*"}, env);
+    OutputLines({grabber.string(), "--gtest_filter=ScreenGrab.*"}, env);
   }
 
   // Start-up on an empty run directory reports its missing tables: answer each box.

@@ -1,0 +1,105 @@
+#pragma once
+// Running the real program under a private Xvfb for the tests that act as a user:
+// child processes, their output, the X server, and an environment that keeps every
+// request on loopback (a stub xdg-open first on PATH, every proxy at 127.0.0.1:9).
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace x_session {
+
+inline bool OnPath(const std::string& tool) {
+  const char* path = std::getenv("PATH");
+  std::stringstream dirs(path ? path : "");
+  for (std::string dir; std::getline(dirs, dir, ':');)
+    if (!dir.empty() && access((dir + "/" + tool).c_str(), X_OK) == 0) return true;
+  return false;
+}
+
+// Starts argv with `env` added; stdout into `outFd` (else /dev/null), stderr to
+// /dev/null, every other descriptor but `keepFd` closed.
+inline pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int outFd = -1,
+                   int keepFd = -1) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+    int devnull = open("/dev/null", O_WRONLY);
+    dup2(outFd >= 0 ? outFd : devnull, 1);
+    dup2(devnull, 2);
+    for (int fd = 3; fd < 256; ++fd)
+      if (fd != keepFd) close(fd);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+// Runs a tool to its end; the non-empty lines it printed.
+inline std::vector<std::string> OutputLines(const std::vector<std::string>& argv,
+                                            const std::vector<std::string>& env) {
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  pid_t pid = Spawn(argv, env, fds[1]);
+  close(fds[1]);
+  std::string out;
+  char buf[4096];
+  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, n);
+  close(fds[0]);
+  waitpid(pid, nullptr, 0);
+  std::vector<std::string> lines;
+  std::stringstream in(out);
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+inline void Kill(pid_t& pid, int signal) {
+  if (pid <= 0) return;
+  kill(pid, signal);
+  waitpid(pid, nullptr, 0);
+  pid = -1;
+}
+
+// A private X server on a free display, which Xvfb picks and reports.
+class XServer {
+ public:
+  ~XServer() { Kill(pid_, SIGTERM); }
+  // "DISPLAY=:N", or empty when Xvfb did not start.
+  std::string Start() {
+    int fds[2];
+    if (pipe(fds) != 0) return {};
+    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten",
+                  "tcp"},
+                 {}, -1, fds[1]);
+    close(fds[1]);
+    std::string number;
+    for (char c; read(fds[0], &c, 1) == 1 && c != '\n';) number += c;
+    close(fds[0]);
+    return number.empty() ? std::string() : "DISPLAY=:" + number;
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+// The program's environment: the display, `binDir` (with the stub xdg-open) first on
+// PATH, the xcb platform, and proxies that lead nowhere but loopback.
+inline std::vector<std::string> LoopbackEnv(const std::string& display, const std::string& binDir) {
+  const char* path = std::getenv("PATH");
+  return {display, "PATH=" + binDir + ":" + (path ? path : ""), "QT_QPA_PLATFORM=xcb",
+          "http_proxy=http://127.0.0.1:9", "https_proxy=http://127.0.0.1:9", "HTTP_PROXY=http://127.0.0.1:9",
+          "HTTPS_PROXY=http://127.0.0.1:9", "all_proxy=http://127.0.0.1:9", "ALL_PROXY=http://127.0.0.1:9",
+          "no_proxy=", "NO_PROXY="};
+}
+
+}  // namespace x_session
