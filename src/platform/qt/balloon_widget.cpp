@@ -93,16 +93,20 @@ void BalloonWidget::Tick() {
   }
   QRect extent = Extent(v.layout);
   if (geometry() != extent) setGeometry(extent);
+  if (changed) {
+    // Without a compositing window manager a translucent window shows black where it
+    // is transparent; the mask cuts the window to the balloon's own shape.
+    QPainterPath outline = Shape(v.layout, extent.topLeft());
+    QPainterPathStroker stroker;
+    stroker.setWidth(2);
+    setMask(QRegion(outline.united(stroker.createStroke(outline)).toFillPolygon().toPolygon()));
+  }
   if (!isVisible()) show();
   if (changed) update();
 }
 
-void BalloonWidget::paintEvent(QPaintEvent*) {
-  if (!view_.visible) return;
-  const BalloonLayout& l = view_.layout;
-  const QPoint origin = geometry().topLeft();
+QPainterPath BalloonWidget::Shape(const BalloonLayout& l, QPoint origin) {
   auto local = [&](int x, int y) { return QPointF(x - origin.x() + 0.5, y - origin.y() + 0.5); };
-
   QPainterPath bubble;
   bubble.addRoundedRect(QRectF(local(l.body.left, l.body.top), QSizeF(l.body.width - 1, l.body.height - 1)),
                         kRadius, kRadius);
@@ -111,7 +115,14 @@ void BalloonWidget::paintEvent(QPaintEvent*) {
   pointer.lineTo(local(l.tipX, l.tipY));
   pointer.lineTo(local(l.baseX2, l.baseY2));
   pointer.closeSubpath();
-  QPainterPath shape = bubble.united(pointer);
+  return bubble.united(pointer);
+}
+
+void BalloonWidget::paintEvent(QPaintEvent*) {
+  if (!view_.visible) return;
+  const BalloonLayout& l = view_.layout;
+  const QPoint origin = geometry().topLeft();
+  const QPainterPath shape = Shape(l, origin);
 
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);

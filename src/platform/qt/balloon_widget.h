@@ -8,6 +8,7 @@
 // widget ticks with: by default the steady clock in milliseconds, which is what the
 // program's ClockService gives.
 
+#include <QPainterPath>
 #include <QRect>
 #include <QTimer>
 #include <QWidget>
@@ -34,6 +35,9 @@ class BalloonWidget : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The bubble and its pointer, in the widget's coordinates when it sits at `origin`.
+  static QPainterPath Shape(const BalloonLayout& layout, QPoint origin);
+
   BalloonTipModel& model_;
   std::function<std::int64_t()> clock_;
   QTimer timer_;
