@@ -25,7 +25,9 @@ TEST(SiteBoard, PagesRowsAndLabelsFollowTheListSize) {
     EXPECT_EQ(h.state().fullPages, c.fullPages);
     EXPECT_EQ(h.state().lastPageCount, c.lastPageCount);
     for (size_t page = 1; page <= c.tilesPerPage.size(); ++page) {
-      if (page > 1) ASSERT_TRUE(h.PressPageButton(3));
+      if (page > 1) {
+        ASSERT_TRUE(h.PressPageButton(3));
+      }
       EXPECT_EQ(h.state().currentPage, static_cast<int>(page));
       ASSERT_EQ(h.state().tiles.size(), static_cast<size_t>(c.tilesPerPage[page - 1]));
       EXPECT_EQ(h.Label(), c.labels[page - 1]);

@@ -30,9 +30,13 @@ void ExpectPointerOn(const BalloonLayout& l, BalloonEdge edge, int position) {
   bool horizontal = edge == kEdgeTop || edge == kEdgeBottom;
   int along = horizontal ? l.tipX - b.left : l.tipY - b.top;
   int length = horizontal ? b.width : b.height;
-  if (position == 0) EXPECT_LT(along, length / 3);
-  if (position == 1) EXPECT_EQ(length / 2, along);
-  if (position == 2) EXPECT_GT(along, length * 2 / 3);
+  if (position == 0) {
+    EXPECT_LT(along, length / 3);
+  } else if (position == 1) {
+    EXPECT_EQ(length / 2, along);
+  } else {
+    EXPECT_GT(along, length * 2 / 3);
+  }
   int baseMid = horizontal ? (l.baseX1 + l.baseX2) / 2 : (l.baseY1 + l.baseY2) / 2;
   EXPECT_NEAR(horizontal ? l.tipX : l.tipY, baseMid, kBalloonPointerBase);
 }

@@ -17,7 +17,9 @@ void Append32(Bytes& b, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 255);
 }
 void Append16(Bytes& b, std::uint32_t v) { b.push_back(v & 255), b.push_back((v >> 8) & 255); }
-void AppendId(Bytes& b, const char* id) { b.insert(b.end(), id, id + 4); }
+void AppendId(Bytes& b, const char* id) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(id[i]));
+}
 
 Bytes FmtChunk(int tag, int channels, int rate, int bits) {
   Bytes c;
