@@ -15,7 +15,7 @@ test: build
 asan-test:
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan -j$(JOBS)
-	cd build-asan && ctest --output-on-failure -j$(JOBS)
+	cd build-asan && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ctest --output-on-failure -j$(JOBS)
 
 # Builds the fuzz targets with clang and runs each briefly on its corpus.
 fuzz:
