@@ -134,43 +134,62 @@ std::uint8_t RoundToByte(float v) {
 // out once per picture. A page turn scales thirty icons, so this is on its path.
 void ScaleFiltered(const std::uint8_t* src, int sw, int sh, std::uint8_t* dst, int dw, int dh) {
   const AxisTaps xs = TapsFor(sw, dw), ys = TapsFor(sh, dh);
-  // Across: every source row to the target width, premultiplied.
+  // Across: every source row premultiplied, then taken to the target width.
   std::vector<float> across(static_cast<std::size_t>(dw) * sh * 4);
+  std::vector<float> premultiplied(static_cast<std::size_t>(sw) * 4);
   for (int y = 0; y < sh; ++y) {
     const std::uint8_t* row = src + static_cast<std::size_t>(y) * sw * 4;
-    float* out = across.data() + static_cast<std::size_t>(y) * dw * 4;
+    float* __restrict pm = premultiplied.data();
+    for (int i = 0; i < sw * 4; i += 4) {
+      const float a = row[i + 3];
+      pm[i] = row[i] * a;
+      pm[i + 1] = row[i + 1] * a;
+      pm[i + 2] = row[i + 2] * a;
+      pm[i + 3] = a;
+    }
+    float* __restrict out = across.data() + static_cast<std::size_t>(y) * dw * 4;
     for (int x = 0; x < dw; ++x, out += 4) {
-      float r = 0, g = 0, b = 0, a = 0;
+      out[0] = out[1] = out[2] = out[3] = 0;
       for (int t = xs.first[x]; t < xs.first[x + 1]; ++t) {
-        const std::uint8_t* p = row + static_cast<std::size_t>(xs.taps[t].index) * 4;
-        const float wa = xs.taps[t].weight * p[3];
-        r += p[0] * wa;
-        g += p[1] * wa;
-        b += p[2] * wa;
-        a += wa;
+        const float* p = pm + static_cast<std::size_t>(xs.taps[t].index) * 4;
+        const float w = xs.taps[t].weight;
+        out[0] += p[0] * w;
+        out[1] += p[1] * w;
+        out[2] += p[2] * w;
+        out[3] += p[3] * w;
       }
-      out[0] = r, out[1] = g, out[2] = b, out[3] = a;
     }
   }
   // Down: the rows of taps summed, then back to straight colours.
   std::vector<float> sum(static_cast<std::size_t>(dw) * 4);
-  std::vector<float> areaX(dw);
-  for (int x = 0; x < dw; ++x)
-    for (int t = xs.first[x]; t < xs.first[x + 1]; ++t) areaX[x] += xs.taps[t].weight;
+  std::vector<float> inverseAreaX(dw);
+  for (int x = 0; x < dw; ++x) {
+    float area = 0;
+    for (int t = xs.first[x]; t < xs.first[x + 1]; ++t) area += xs.taps[t].weight;
+    inverseAreaX[x] = area > 0 ? 1.0f / area : 0.0f;
+  }
+  const int n = dw * 4;
   for (int y = 0; y < dh; ++y) {
-    std::fill(sum.begin(), sum.end(), 0.0f);
+    float* __restrict acc = sum.data();
+    std::fill(acc, acc + n, 0.0f);
     float areaY = 0;
     for (int t = ys.first[y]; t < ys.first[y + 1]; ++t) {
       const float w = ys.taps[t].weight;
-      const float* row = across.data() + static_cast<std::size_t>(ys.taps[t].index) * dw * 4;
-      for (int i = 0; i < dw * 4; ++i) sum[i] += row[i] * w;
+      const float* __restrict row = across.data() + static_cast<std::size_t>(ys.taps[t].index) * n;
+      // Four channels a step, so the compiler can do them as one vector operation.
+      for (int i = 0; i < n; i += 4) {
+        acc[i] += row[i] * w;
+        acc[i + 1] += row[i + 1] * w;
+        acc[i + 2] += row[i + 2] * w;
+        acc[i + 3] += row[i + 3] * w;
+      }
       areaY += w;
     }
+    const float inverseAreaY = areaY > 0 ? 1.0f / areaY : 0.0f;
     std::uint8_t* q = dst + static_cast<std::size_t>(y) * dw * 4;
     for (int x = 0; x < dw; ++x, q += 4) {
       const float* v = &sum[static_cast<std::size_t>(x) * 4];
-      const float area = areaX[x] * areaY;
-      if (v[3] <= 0 || area <= 0) {
+      if (v[3] <= 0 || inverseAreaX[x] <= 0 || inverseAreaY <= 0) {
         q[0] = q[1] = q[2] = q[3] = 0;
         continue;
       }
@@ -178,7 +197,7 @@ void ScaleFiltered(const std::uint8_t* src, int sw, int sh, std::uint8_t* dst, i
       q[0] = RoundToByte(v[0] * inv);
       q[1] = RoundToByte(v[1] * inv);
       q[2] = RoundToByte(v[2] * inv);
-      q[3] = RoundToByte(v[3] / area);
+      q[3] = RoundToByte(v[3] * inverseAreaX[x] * inverseAreaY);
     }
   }
 }
