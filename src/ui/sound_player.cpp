@@ -4,7 +4,9 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
+#include <utility>
 
 #include "base/paths.h"
 #include "ui/midi_file.h"
@@ -87,6 +89,19 @@ void PlayMidi(std::shared_ptr<SoundPlayerState> state, std::unique_ptr<MidiPort>
   WorkerEnded(*state);
 }
 
+// Runs `worker` on a detached thread of its own, already counted in `workers`; when
+// no thread can be made the count is given back and nothing plays.
+template <typename Worker, typename... Args>
+bool StartWorker(const std::shared_ptr<SoundPlayerState>& state, Worker worker, Args&&... args) {
+  try {
+    std::thread(worker, state, std::forward<Args>(args)...).detach();
+  } catch (const std::system_error&) {
+    WorkerEnded(*state);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 SoundPlayer::SoundPlayer() : SoundPlayer(AlsaAudioDevice(), AlsaMidiDevice()) {}
@@ -125,13 +140,7 @@ bool SoundPlayer::PlayBytes(const Bytes& data, bool loop) {
       std::lock_guard<std::mutex> lock(state_->mu);
       ++state_->workers;
     }
-    try {
-      std::thread(StreamWave, state_, std::move(stream), std::move(samples), frame, loop).detach();
-    } catch (const std::system_error&) {
-      WorkerEnded(*state_);
-      return false;
-    }
-    return true;
+    return StartWorker(state_, StreamWave, std::move(stream), std::move(samples), frame, loop);
   }
   if (data.size() >= 4 && std::memcmp(data.data(), "MThd", 4) == 0) {
     MidiSequence seq;
@@ -150,13 +159,7 @@ bool SoundPlayer::PlayBytes(const Bytes& data, bool loop) {
       if (state_->midiGeneration != generation) return false;  // overtaken meanwhile
       ++state_->workers;
     }
-    try {
-      std::thread(PlayMidi, state_, std::move(port), std::move(seq), generation, loop).detach();
-    } catch (const std::system_error&) {
-      WorkerEnded(*state_);
-      return false;
-    }
-    return true;
+    return StartWorker(state_, PlayMidi, std::move(port), std::move(seq), generation, loop);
   }
   return false;
 }
