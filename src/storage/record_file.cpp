@@ -381,11 +381,7 @@ bool OpenRecordFile(const Text& path) {
     if (GetI32(mh + kMemoOffVersion) != of->version) return Fail(-36);
     std::int64_t memo_length = 0;
     if (m.file->Length(&memo_length) != kFileOk) return Fail(-35);
-    if (memo_length / kBlockSize < blocks) {
-      unsigned char b[4];
-      PutI32(b, static_cast<std::int32_t>(memo_length / kBlockSize));
-      if (m.file->Write(kMemoOffBlockCount, b, 4) != kFileOk) return Fail(-35);
-    }
+    if (memo_length / kBlockSize < blocks && RepairShortMemoFile(m, memo_length) != kFileOk) return Fail(-35);
     UnlockWhole(m);
   }
 

@@ -104,6 +104,10 @@ int WriteMemo(LockedHandle& memo, std::int32_t old_ref, const void* data, std::s
 void ReleaseMemoBlocks(LockedHandle& memo, const std::vector<std::int32_t>& blocks);
 // Releases a whole chain (the values of a purged record).
 void FreeMemo(LockedHandle& memo, std::int32_t ref);
+// The open's repair of a memo file shorter than its block count: the count lowered to
+// the blocks present but never below 1 (block 0 is the header), and the free list cut
+// where it leaves the file, so that the header stays one the next open accepts.
+int RepairShortMemoFile(LockedHandle& memo, std::int64_t length);
 
 // ---- Paths (record_file_paths.cpp) ----
 

@@ -1,0 +1,129 @@
+// Damaged and hostile record files: what users copy between machines, restore from
+// backups and edit with other tools. Each one is refused with its error or opened
+// repaired; none crashes, takes the memory its header claims, or stops opening later.
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "record_file_test_util.h"
+
+namespace rftest {
+namespace {
+
+using namespace recfmt;
+
+// Position of a word of field definition `field` (1-based).
+std::size_t DefAt(int field, int word) { return kHeaderSize + kFieldCountSize + kFieldDefSize * (field - 1) + word; }
+
+class DamageTest : public RecordFileTest {
+ protected:
+  // The memo header's block count, free count and first free block.
+  struct MemoHeader {
+    std::int32_t blocks, freeCount, firstFree;
+  };
+  MemoHeader MemoHeaderOf(const std::string& host) {
+    auto m = ReadAll(host);
+    return {I32At(m, 16), I32At(m, 20), I32At(m, 24)};
+  }
+  // Opens and closes `p` twice: a repair made by the first open must satisfy the second.
+  void ExpectOpensTwice(const Text& p) {
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_TRUE(OpenRecordFile(p)) << "open " << i + 1 << ": error " << RecordFileLastError();
+      CloseRecordFile();
+    }
+  }
+};
+
+// ---- The open-time memo repair ----
+
+TEST_F(DamageTest, AMemoFileCutUnderOneBlockStillOpensAfterItsRepair) {
+  Text p = Path("m.edb");
+  ASSERT_TRUE(CreateRecordFile(p, {{"m", kTypeMemo}, {"n", kTypeInt}}));
+  ASSERT_TRUE(OpenRecordFile(p));
+  ASSERT_TRUE(AppendBlankRecord());
+  ASSERT_TRUE(ModifyRecord({FieldValue(Text(700, 'x')), FieldValue(1)}));
+  CloseRecordFile();
+  ASSERT_EQ(truncate(Host("m.EDT").c_str(), 100), 0);  // header kept, every block gone
+
+  ExpectOpensTwice(p);
+  MemoHeader h = MemoHeaderOf(Host("m.EDT"));
+  EXPECT_EQ(h.blocks, 1);
+  EXPECT_EQ(h.freeCount, 0);
+  EXPECT_EQ(h.firstFree, 0);
+
+  // The lost value reads as a failure, and a new value goes into a block of its own.
+  ASSERT_TRUE(OpenRecordFile(p));
+  EXPECT_EQ(ReadField(1), FieldValue(Text()));
+  EXPECT_EQ(RecordFileLastError(), -59);
+  ASSERT_TRUE(WriteField(1, Text(30, 'y')));
+  CloseRecordFile();
+  ExpectOpensTwice(p);
+  ASSERT_TRUE(OpenRecordFile(p));
+  EXPECT_EQ(ReadField(1), FieldValue(Text(30, 'y')));
+  EXPECT_EQ(MemoHeaderOf(Host("m.EDT")).blocks, 2);
+}
+
+TEST_F(DamageTest, AMemoFileCutBelowItsFreeListKeepsWhatTheFileStillHolds) {
+  Text p = Path("m.edb");
+  ASSERT_TRUE(CreateRecordFile(p, {{"m", kTypeMemo}}));
+  ASSERT_TRUE(OpenRecordFile(p));
+  for (std::size_t n : {600u, 600u, 100u}) {  // blocks 1-2, 3-4, 5
+    ASSERT_TRUE(AppendBlankRecord());
+    ASSERT_TRUE(WriteField(1, Text(n, 'v')));
+  }
+  // Freeing the second value, then the first, lists 2, 1, 4, 3.
+  FirstRecord();
+  ASSERT_TRUE(SkipRecords(1));
+  ASSERT_TRUE(WriteField(1, Text()));
+  FirstRecord();
+  ASSERT_TRUE(WriteField(1, Text()));
+  CloseRecordFile();
+  MemoHeader before = MemoHeaderOf(Host("m.EDT"));
+  ASSERT_EQ(before.blocks, 6);
+  ASSERT_EQ(before.freeCount, 4);
+  ASSERT_EQ(before.firstFree, 2);
+
+  // Blocks 4 and 5 are lost: the list keeps 2 and 1 and ends there.
+  ASSERT_EQ(truncate(Host("m.EDT").c_str(), 4 * 512 + 300), 0);
+  ExpectOpensTwice(p);
+  MemoHeader h = MemoHeaderOf(Host("m.EDT"));
+  EXPECT_EQ(h.blocks, 4);
+  EXPECT_EQ(h.freeCount, 2);
+  EXPECT_EQ(h.firstFree, 2);
+  auto m = ReadAll(Host("m.EDT"));
+  EXPECT_EQ(I32At(m, 2 * 512 + 4), 1);  // 2 -> 1
+  EXPECT_EQ(I32At(m, 1 * 512 + 4), 0);  // 1 ends the list now
+
+  // The free blocks are used again and the file keeps opening.
+  ASSERT_TRUE(OpenRecordFile(p));
+  FirstRecord();
+  ASSERT_TRUE(WriteField(1, Text(900, 'w')));
+  EXPECT_EQ(ReadField(1), FieldValue(Text(900, 'w')));
+  CloseRecordFile();
+  ExpectOpensTwice(p);
+  h = MemoHeaderOf(Host("m.EDT"));
+  EXPECT_EQ(h.blocks, 4);
+  EXPECT_EQ(h.freeCount, 0);
+}
+
+TEST_F(DamageTest, AMemoFileCutBelowTheHeadOfItsFreeListDropsTheList) {
+  Text p = Path("m.edb");
+  ASSERT_TRUE(CreateRecordFile(p, {{"m", kTypeMemo}}));
+  ASSERT_TRUE(OpenRecordFile(p));
+  for (std::size_t n : {600u, 100u}) {  // blocks 1-2, 3
+    ASSERT_TRUE(AppendBlankRecord());
+    ASSERT_TRUE(WriteField(1, Text(n, 'v')));
+  }
+  FirstRecord();
+  ASSERT_TRUE(WriteField(1, Text()));  // lists 2, 1
+  CloseRecordFile();
+  ASSERT_EQ(MemoHeaderOf(Host("m.EDT")).firstFree, 2);
+  ASSERT_EQ(truncate(Host("m.EDT").c_str(), 2 * 512), 0);  // block 2 is gone
+  ExpectOpensTwice(p);
+  MemoHeader h = MemoHeaderOf(Host("m.EDT"));
+  EXPECT_EQ(h.blocks, 2);
+  EXPECT_EQ(h.freeCount, 0);
+  EXPECT_EQ(h.firstFree, 0);
+}
+
+}  // namespace
+}  // namespace rftest
