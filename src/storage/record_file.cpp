@@ -363,6 +363,8 @@ bool OpenRecordFile(const Text& path) {
       return Fail(-22);
     f.name = Text(reinterpret_cast<const char*>(d + kDefOffName));
     f.size = StoredSize(f.type, f.width);
+    // Record lengths are int32: a value ending past 0x7FFFFFFF fits no record at all.
+    if (static_cast<std::int64_t>(f.offset) + f.size > INT32_MAX) return Fail(-22);
     needs_memo = needs_memo || IsMemoType(f.type);
   }
 
@@ -468,14 +470,13 @@ FieldValue ReadField(int field) {
   FieldValue result = empty;
   std::int32_t memo_ref = 0;
   int rc = WithByteLock(of.main, start, 0, [&] {
-    if (d.size > of.recordLength && d.size > 4096) {
-      // A text wider than its record (a damaged definition): no buffer beyond the file.
-      std::int64_t length = 0;
-      int lrc = of.main.file->Length(&length);
-      if (lrc != kFileOk) return lrc;
-      if (pos >= length) return static_cast<int>(kFileBadSeek);
-      if (pos + d.size > length) return -46;
-    }
+    // The field's place is checked against the file before a buffer of its width is
+    // made: a damaged width must not cost more memory than the file holds.
+    std::int64_t length = 0;
+    int lrc = of.main.file->Length(&length);
+    if (lrc != kFileOk) return lrc;
+    if (pos >= length) return static_cast<int>(kFileBadSeek);
+    if (pos + d.size > length) return -46;
     if (d.type == kTypeText) {
       Text t(size, '\0');
       int rrc = ReadAt(of, pos, t.data(), size, -46);
@@ -692,13 +693,14 @@ bool PurgeDeletedRecords() {
   std::int32_t count = 0;
   rc = ReadCounts(of, &count, nullptr);
   if (count < 0) count = 0;
-  if (rc == kFileOk && of.recordLength > kMaxRecordBuffer) rc = -45;
+  if (rc == kFileOk && count > 0 && of.recordLength > kMaxRecordBuffer) rc = -45;
 
   const std::int64_t len = of.recordLength;
   const std::int64_t per_chunk = std::max<std::int64_t>(1, kPurgeChunkBytes / len);
   std::vector<unsigned char> buf;
   // Four spare bytes: a record shorter than its id still reads one.
-  if (rc == kFileOk) buf.resize(static_cast<std::size_t>(per_chunk * len + 4), 0);
+  if (rc == kFileOk && count > 0)
+    buf.resize(static_cast<std::size_t>(std::min<std::int64_t>(per_chunk, count) * len + 4), 0);
   std::int64_t kept = 0;
   bool dropped = false;
   std::vector<std::int32_t> memo_refs;
@@ -713,7 +715,7 @@ bool PurgeDeletedRecords() {
         // Its memo values go back to the memo file once the file no longer holds the
         // record: a purge that fails half-way must not leave records on freed blocks.
         for (const FieldDef& d : of.fields) {
-          if (!IsMemoType(d.type) || d.offset + 4 > len || !of.memo.file) continue;
+          if (!IsMemoType(d.type) || static_cast<std::int64_t>(d.offset) + 4 > len || !of.memo.file) continue;
           std::int32_t ref = GetI32(p + d.offset);
           if (ref != 0) memo_refs.push_back(ref);
         }

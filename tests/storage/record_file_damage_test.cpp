@@ -125,5 +125,103 @@ TEST_F(DamageTest, AMemoFileCutBelowTheHeadOfItsFreeListDropsTheList) {
   EXPECT_EQ(h.firstFree, 0);
 }
 
+// ---- Offsets, widths and lengths near the int32 limits ----
+
+TEST_F(DamageTest, AFieldThatCannotFitARecordIsRefusedAtOpening) {
+  Text p = Path("m.edb");
+  ASSERT_TRUE(CreateRecordFile(p, {{"m", kTypeMemo}, {"n", kTypeInt}}));
+  auto good = ReadAll(Host("m.edb"));
+  auto refused = [&](int field, int word, std::int32_t value) {
+    auto b = good;
+    PutI32At(b, DefAt(field, word), value);
+    WriteAll(Host("m.edb"), b);
+    EXPECT_FALSE(OpenRecordFile(p)) << "word " << word << " = " << value;
+    EXPECT_EQ(RecordFileLastError(), -22);
+    EXPECT_FALSE(HasCurrentRecordFile());
+    CloseAllRecordFilesForTesting();
+  };
+  // A memo reference whose 4 bytes would end past 0x7FFFFFFF (the purge once read it
+  // through an offset that wrapped negative).
+  refused(1, kDefOffOffset, 0x7FFFFFFD);
+  refused(2, kDefOffOffset, 0x7FFFFFFF);
+  // A text whose end lies past 0x7FFFFFFF.
+  auto b = good;
+  PutI32At(b, DefAt(1, kDefOffType), kTypeText);
+  PutI32At(b, DefAt(1, kDefOffWidth), 0x7FFFFFFC);
+  WriteAll(Host("m.edb"), b);
+  EXPECT_FALSE(OpenRecordFile(p));
+  EXPECT_EQ(RecordFileLastError(), -22);
+
+  // The same definitions, with their end still inside the limits, open; the field lies
+  // outside the record and outside the file, and nothing reads or writes there.
+  b = good;
+  PutI32At(b, DefAt(1, kDefOffOffset), 0x7FFFFFF0);
+  WriteAll(Host("m.edb"), b);
+  ASSERT_TRUE(OpenRecordFile(p)) << RecordFileLastError();
+  ASSERT_TRUE(AppendBlankRecord());
+  ASSERT_TRUE(AppendBlankRecord());
+  FirstRecord();
+  EXPECT_EQ(ReadField(1), FieldValue(Text()));
+  EXPECT_EQ(RecordFileLastError(), -10);
+  EXPECT_FALSE(ModifyRecord({FieldValue(Text("x"))}));
+  EXPECT_TRUE(FindRecord([] { return ReadField(1).AsText().empty() && RecordFileLastError() == -46; }));
+  ASSERT_TRUE(DeleteRecord());
+  EXPECT_TRUE(PurgeDeletedRecords());
+  EXPECT_EQ(RecordCount(), 1);
+}
+
+// The most memory this process has held so far, in MiB.
+long PeakMemoryMb() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss / 1024;
+}
+
+TEST_F(DamageTest, AHugeTextFieldWithoutRecordsAllocatesNothing) {
+  // A table that claims a 2,000,000,000-byte text field but holds no record.
+  const long peak_before = PeakMemoryMb();
+  Text p = Path("wide.edb");
+  ASSERT_TRUE(CreateRecordFile(p, {{"t", kTypeText, 2000000000}}));
+  EXPECT_EQ(SizeOf(Host("wide.edb")), 112 + 4 + 72);
+  ASSERT_TRUE(OpenRecordFile(p));
+  EXPECT_EQ(ReadField(1), FieldValue(Text()));
+  EXPECT_EQ(RecordFileLastError(), -10);
+  EXPECT_EQ(ReadTextField(1), Text());
+  EXPECT_EQ(RecordFileLastError(), -10);
+  EXPECT_FALSE(FindRecord([] { return true; }));
+  EXPECT_EQ(RecordFileLastError(), 0);
+  EXPECT_TRUE(PurgeDeletedRecords());  // nothing to purge, nothing to hold
+  EXPECT_FALSE(AppendBlankRecord());
+  EXPECT_EQ(RecordFileLastError(), -45);
+  EXPECT_EQ(RecordCount(), 0);
+  EXPECT_EQ(SizeOf(Host("wide.edb")), 112 + 4 + 72);
+  EXPECT_LT(PeakMemoryMb() - peak_before, 256);
+
+  // A record that another program cut short: the field's end is checked first.
+  CloseRecordFile();
+  auto b = ReadAll(Host("wide.edb"));
+  PutI32At(b, kOffRecordCount, 1);
+  b.resize(b.size() + 64, 'a');
+  PutI32At(b, 112 + 4 + 72, 1);
+  WriteAll(Host("wide.edb"), b);
+  ASSERT_TRUE(OpenRecordFile(p));
+  EXPECT_EQ(RecordCount(), 0);  // the partial record went at opening
+  EXPECT_EQ(ReadTextField(1), Text());
+  EXPECT_EQ(RecordFileLastError(), -10);
+}
+
+TEST_F(DamageTest, ANarrowTextFieldStillReadsAShortTail) {
+  // The width check does not refuse what a normal file holds: a field reaching the end
+  // of a record that is there reads whole; one past the file's end is a short read.
+  Text p = MakeExample();
+  ASSERT_TRUE(OpenRecordFile(p));
+  AppendTexts({"abcdefgh"});
+  EXPECT_EQ(ReadTextField(1), Text("abcdefgh"));
+  EXPECT_EQ(RecordFileLastError(), 0);
+  ASSERT_EQ(truncate(Host("example.edb").c_str(), 260 + 8), 0);
+  EXPECT_EQ(ReadTextField(1), Text());
+  EXPECT_EQ(RecordFileLastError(), -46);
+}
+
 }  // namespace
 }  // namespace rftest
