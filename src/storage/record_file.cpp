@@ -579,6 +579,9 @@ bool AppendBlankRecord() {
     if (arc != kFileOk) return arc;
     if (c < 0) c = 0;
     if (next <= 0) next = 1;
+    // The header could not hold the count or the id after this record: a file the next
+    // open would refuse. Refuse the append instead, before anything is written.
+    if (c == INT32_MAX || next == INT32_MAX) return -22;
     const std::int64_t start = of.RecordStart(c);
     return WithByteLock(of.main, start, 0, [&] {
       int brc = RequireLength(of, start, kFileBadSeek);
@@ -588,8 +591,8 @@ bool AppendBlankRecord() {
       brc = of.main.file->Write(start, record.data(), static_cast<std::size_t>(of.recordLength));
       if (brc != kFileOk) return brc;
       unsigned char b[8];
-      PutI32(b, static_cast<std::int32_t>(static_cast<std::uint32_t>(c) + 1));
-      PutI32(b + 4, static_cast<std::int32_t>(static_cast<std::uint32_t>(next) + 1));
+      PutI32(b, c + 1);
+      PutI32(b + 4, next + 1);
       brc = of.main.file->Write(kOffRecordCount, b, sizeof b);
       if (brc == kFileOk) of.current = c;
       return brc;

@@ -223,5 +223,23 @@ TEST_F(DamageTest, ANarrowTextFieldStillReadsAShortTail) {
   EXPECT_EQ(RecordFileLastError(), -46);
 }
 
+TEST_F(DamageTest, AnAppendAtTheLastIdIsRefusedAndWritesNothing) {
+  Text p = MakeExample();
+  auto b = ReadAll(Host("example.edb"));
+  PutI32At(b, kOffNextId, 0x7FFFFFFE);
+  WriteAll(Host("example.edb"), b);
+  ASSERT_TRUE(OpenRecordFile(p));
+  ASSERT_TRUE(AppendBlankRecord());  // takes 0x7FFFFFFE, leaves 0x7FFFFFFF
+  EXPECT_EQ(CurrentRecordId(), 0x7FFFFFFE);
+  auto before = ReadAll(Host("example.edb"));
+  EXPECT_EQ(I32At(before, kOffNextId), 0x7FFFFFFF);
+  EXPECT_FALSE(AppendBlankRecord());
+  EXPECT_EQ(RecordFileLastError(), -22);
+  EXPECT_EQ(ReadAll(Host("example.edb")), before);
+  EXPECT_EQ(CurrentRecordIndex(), 0);
+  CloseRecordFile();
+  ExpectOpensTwice(p);
+}
+
 }  // namespace
 }  // namespace rftest
