@@ -291,7 +291,7 @@ bool OpenRecordFile(const Text& path) {
   Engine& e = op.e;
   if (path.empty()) return Fail(kFileNotFound);
   const Text full = FullPath(WithDefaultExtension(path));
-  if (full.size() > kMaxFullPath) return Fail(kFileBadPath);
+  if (CharacterCount(full) > kMaxFullPath) return Fail(kFileBadPath);
   for (const auto& f : e.files)
     if (SameTextIgnoringCase(f->fullPath, full)) return Fail(-38);
 

@@ -121,6 +121,9 @@ Text FullPath(const Text& path);
 Text BaseName(const Text& path);
 // Same path with the extension replaced by "EDT".
 Text MemoPath(const Text& path);
+// Characters of a GBK text (a double-byte character counts one): the unit of the
+// full-path limit.
+std::size_t CharacterCount(const Text& path);
 // Case-insensitive comparison of GBK texts (ASCII letters fold; double-byte characters
 // compare as they are).
 bool SameTextIgnoringCase(const Text& a, const Text& b);

@@ -241,5 +241,36 @@ TEST_F(DamageTest, AnAppendAtTheLastIdIsRefusedAndWritesNothing) {
   ExpectOpensTwice(p);
 }
 
+// ---- Paths ----
+
+TEST_F(DamageTest, TheFullPathLimitCountsCharactersNotBytes) {
+  // Four folders of 30 Chinese characters: about 150 characters in all, over 260 bytes.
+  std::string folder;
+  for (int i = 0; i < 30; ++i) folder += "收藏";
+  folder = folder.substr(0, 30 * 3);
+  std::string rel;
+  for (int i = 0; i < 4; ++i) {
+    rel += (rel.empty() ? "" : "/") + folder;
+    ASSERT_EQ(mkdir(Host(rel).c_str(), 0755), 0);
+  }
+  Text p = Path(rel + "/数据库.edb");
+  ASSERT_GT(p.size(), 260u);
+  ASSERT_TRUE(CreateRecordFile(p, {{"x", kTypeInt}}));
+  EXPECT_TRUE(OpenRecordFile(p)) << RecordFileLastError();
+  EXPECT_EQ(RecordFileLastError(), 0);
+  CloseRecordFile();
+
+  // Over 260 characters is still a bad path, in any script.
+  std::string longer = rel;
+  for (int i = 0; i < 4; ++i) {
+    longer += "/" + folder;
+    ASSERT_EQ(mkdir(Host(longer).c_str(), 0755), 0);
+  }
+  Text q = Path(longer + "/数据库.edb");
+  ASSERT_TRUE(CreateRecordFile(q, {{"x", kTypeInt}}));
+  EXPECT_FALSE(OpenRecordFile(q));
+  EXPECT_EQ(RecordFileLastError(), -4);
+}
+
 }  // namespace
 }  // namespace rftest
