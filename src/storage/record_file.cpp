@@ -187,6 +187,14 @@ int ReadAt(OpenFile& of, std::int64_t pos, void* out, std::size_t n, int short_c
   return kFileOk;
 }
 
+// Reads records the header counts: finding none there is a short read as well (-62).
+int ReadRecords(OpenFile& of, std::int64_t pos, void* out, std::size_t n) {
+  std::size_t got = 0;
+  int rc = of.main.file->Read(pos, out, n, &got);
+  if (rc != kFileOk) return rc;
+  return got < n ? -62 : kFileOk;
+}
+
 // The count and next id at offset 16 (the caller holds the header lock).
 int ReadCounts(OpenFile& of, std::int32_t* count, std::int32_t* next_id) {
   unsigned char b[8];
@@ -442,8 +450,8 @@ void FirstRecord() {
 bool SkipRecords(int n) {
   Operation op;
   Engine& e = op.e;
+  if (n == 0) return true;  // moves nothing, so needs no file
   if (!e.current) return Fail(-67);
-  if (n == 0) return true;
   OpenFile& of = *e.current;
   std::int32_t c = 0;
   int rc = LockedRecordCount(of, std::max(LockWaitMs(), kRecordCountWaitMs), &c);
@@ -626,7 +634,7 @@ bool FindRecord(const std::function<bool()>& condition) {
     const std::int64_t lock_at = of.RecordStart(k);
     rc = LockByte(of.main, lock_at);
     if (rc != kFileOk) break;
-    rc = ReadAt(of, lock_at, record.data(), record.size(), -62);
+    rc = ReadRecords(of, lock_at, record.data(), record.size());
     if (rc == kFileOk && record.empty()) rc = -62;
     if (rc != kFileOk) {
       UnlockByte(of.main, lock_at);
@@ -709,7 +717,7 @@ bool PurgeDeletedRecords() {
   std::vector<std::int32_t> memo_refs;
   for (std::int64_t i = 0; rc == kFileOk && i < count; i += per_chunk) {
     const std::int64_t n = std::min<std::int64_t>(per_chunk, count - i);
-    rc = ReadAt(of, of.RecordStart(i), buf.data(), static_cast<std::size_t>(n * len), -62);
+    rc = ReadRecords(of, of.RecordStart(i), buf.data(), static_cast<std::size_t>(n * len));
     if (rc != kFileOk) break;
     std::int64_t out = 0, first_moved = -1;
     for (std::int64_t j = 0; j < n; ++j) {

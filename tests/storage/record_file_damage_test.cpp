@@ -272,5 +272,29 @@ TEST_F(DamageTest, TheFullPathLimitCountsCharactersNotBytes) {
   EXPECT_EQ(RecordFileLastError(), -4);
 }
 
+// ---- Counting and reading at the end ----
+
+TEST_F(DamageTest, SkippingNothingSucceedsEvenWithoutAFile) {
+  EXPECT_TRUE(SkipRecords(0));
+  EXPECT_EQ(RecordFileLastError(), 0);
+  EXPECT_FALSE(SkipRecords(1));
+  EXPECT_EQ(RecordFileLastError(), -67);
+}
+
+TEST_F(DamageTest, ReadingPastTheEndInsideFindAndPurgeIsAShortRead) {
+  Text p = MakeExample();
+  ASSERT_TRUE(OpenRecordFile(p));
+  AppendTexts({"a", "b"});
+  ASSERT_TRUE(DeleteRecord());
+  // Another program cuts every record off behind our back.
+  ASSERT_EQ(truncate(Host("example.edb").c_str(), 260), 0);
+  FirstRecord();
+  EXPECT_FALSE(FindRecord([] { return true; }));
+  EXPECT_EQ(RecordFileLastError(), -62);
+  EXPECT_FALSE(PurgeDeletedRecords());
+  EXPECT_EQ(RecordFileLastError(), -62);
+  EXPECT_TRUE(HeldRecordFileLocksForTesting(false).empty());
+}
+
 }  // namespace
 }  // namespace rftest
