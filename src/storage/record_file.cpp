@@ -694,6 +694,26 @@ bool DeleteRecord() {
   return rc == kFileOk || Fail(rc);
 }
 
+bool UndeleteRecord() {
+  Operation op;
+  Engine& e = op.e;
+  if (!e.current) return Fail(-67);
+  OpenFile& of = *e.current;
+  if (of.current < 0) return Fail(-60);
+  const std::int64_t start = of.RecordStart(of.current);
+  int rc = WithByteLock(of.main, start, 0, [&] {
+    int urc = RequireLength(of, start + 1, -60);
+    unsigned char b[4];
+    if (urc == kFileOk) urc = ReadAt(of, start, b, 4, -62);
+    if (urc != kFileOk) return urc;
+    const std::int32_t id = GetI32(b);
+    if (id >= 0 || id == INT32_MIN) return urc;  // not marked (INT32_MIN has no positive)
+    PutI32(b, -id);
+    return of.main.file->Write(start, b, 4);
+  });
+  return rc == kFileOk || Fail(rc);
+}
+
 bool PurgeDeletedRecords() {
   Operation op;
   Engine& e = op.e;
