@@ -68,8 +68,12 @@ Image DecodeGif(const std::uint8_t* data, std::size_t size) {
   if (!gif) return Image();
   const int sw = gif->SWidth, sh = gif->SHeight;
   const std::int64_t screen = static_cast<std::int64_t>(sw) * sh;
-  // LZW codes at most 4096 pixels in 12 bits: a screen the file could never fill is refused.
-  if (!PictureSizeAllowed(sw, sh) || !DataCanFill(screen, size, 4096)) return Image();
+  // An LZW code stands for at most one pixel more than the code before it, and never
+  // more than 4096: n bytes fill at most n * n pixels, and 4096 * n. A screen the file
+  // could never fill is refused.
+  const std::int64_t bytes = static_cast<std::int64_t>(size);
+  if (!PictureSizeAllowed(sw, sh) || !DataCanFill(screen, size, std::min<std::int64_t>(4096, bytes)))
+    return Image();
   // Every kept frame is a whole screen: a long animation of tiny frames keeps its first few.
   const std::int64_t keptPixels = std::min(kMaxAnimationPixels, kAnimationScreens * screen + 16 * kFreePixels);
 

@@ -160,6 +160,14 @@ TEST(HostilePictures, GifWhoseScreenDwarfsItsDataIsRefused) {
   file[8] = 0x00, file[9] = 0x04;
   EXPECT_TRUE(DecodePicture(file).empty());
   EXPECT_LT(ExtraMib(file), 16);
+
+  // Half a kilobyte of one-pixel frames on a screen of half a million pixels: the
+  // few codes could never fill it, and every frame would copy all of it.
+  Bytes wide = GifOfDots(8, 20);
+  ASSERT_LT(wide.size(), 600u);
+  wide[6] = 0x40, wide[7] = 0x20;  // 8256 x 64
+  wide[8] = 0x40, wide[9] = 0x00;
+  EXPECT_TRUE(DecodePicture(wide).empty());
 }
 
 // ---- BMP and icons ----
