@@ -10,6 +10,8 @@ int SampleBytes(SampleFormat format) {
     case SampleFormat::kS32: return 4;
     case SampleFormat::kFloat32: return 4;
     case SampleFormat::kFloat64: return 8;
+    case SampleFormat::kMuLaw: return 1;
+    case SampleFormat::kALaw: return 1;
   }
   return 0;
 }
@@ -24,6 +26,8 @@ snd_pcm_format_t AlsaFormat(SampleFormat f) {
     case SampleFormat::kS32: return SND_PCM_FORMAT_S32_LE;
     case SampleFormat::kFloat32: return SND_PCM_FORMAT_FLOAT_LE;
     case SampleFormat::kFloat64: return SND_PCM_FORMAT_FLOAT64_LE;
+    case SampleFormat::kMuLaw: return SND_PCM_FORMAT_MU_LAW;
+    case SampleFormat::kALaw: return SND_PCM_FORMAT_A_LAW;
   }
   return SND_PCM_FORMAT_UNKNOWN;
 }

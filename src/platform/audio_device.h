@@ -15,6 +15,8 @@ enum class SampleFormat {
   kS32,      // 32-bit signed little-endian PCM
   kFloat32,  // IEEE float, little-endian
   kFloat64,
+  kMuLaw,    // 8-bit G.711 mu-law, which the device expands itself
+  kALaw,     // 8-bit G.711 A-law, likewise
 };
 
 struct PcmFormat {

@@ -16,6 +16,10 @@ std::uint32_t U32(const std::uint8_t* p) {
 
 enum { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6 };
 
+// Runs, line ends and jumps let a byte of RLE data stand for many pixels, but not
+// for a whole huge picture.
+constexpr std::int64_t kRlePixelsPerByte = 1024;
+
 // Scales the bits of `mask` in `v` to 0..255.
 struct Channel {
   std::uint32_t mask = 0;
@@ -145,11 +149,11 @@ Image DecodeDib(const std::uint8_t* data, std::size_t size, bool icon,
     if (pos > size) return Image();
     pixelData = data + pos, pixelSize = size - pos;
   }
-  Image image = StillImage(static_cast<int>(w), static_cast<int>(h));
-  std::uint8_t* px = image.frames[0].rgba.data();
-
+  // Pixels are allocated only once the data could fill them.
   if (compression == kRle8 || compression == kRle4) {
     if (icon || topDown || bpp != (compression == kRle8 ? 8 : 4)) return Image();
+    if (!DataCanFill(w * h, pixelSize, kRlePixelsPerByte)) return Image();
+    Image image = StillImage(static_cast<int>(w), static_cast<int>(h));
     if (!DecodeRle(pixelData, pixelSize, compression == kRle4, pal, image)) return Image();
     return image;
   }
@@ -164,6 +168,8 @@ Image DecodeDib(const std::uint8_t* data, std::size_t size, bool icon,
   }
   const std::size_t stride = ((static_cast<std::size_t>(w) * bpp + 31) / 32) * 4;
   if (pixelSize / stride < static_cast<std::size_t>(h)) return Image();
+  Image image = StillImage(static_cast<int>(w), static_cast<int>(h));
+  std::uint8_t* px = image.frames[0].rgba.data();
   Channel r(masks[0]), g(masks[1]), b(masks[2]), a(masks[3]);
   bool anyAlpha = false;
   for (std::int64_t y = 0; y < h; ++y) {

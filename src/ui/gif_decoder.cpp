@@ -5,6 +5,7 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "ui/picture_formats.h"
@@ -66,7 +67,15 @@ Image DecodeGif(const std::uint8_t* data, std::size_t size) {
   GifFileType* gif = closer.gif;
   if (!gif) return Image();
   const int sw = gif->SWidth, sh = gif->SHeight;
-  if (!PictureSizeAllowed(sw, sh)) return Image();
+  const std::int64_t screen = static_cast<std::int64_t>(sw) * sh;
+  // An LZW code stands for at most one pixel more than the code before it, and never
+  // more than 4096: n bytes fill at most n * n pixels, and 4096 * n. A screen the file
+  // could never fill is refused.
+  const std::int64_t bytes = static_cast<std::int64_t>(size);
+  if (!PictureSizeAllowed(sw, sh) || !DataCanFill(screen, size, std::min<std::int64_t>(4096, bytes)))
+    return Image();
+  // Every kept frame is a whole screen: a long animation of tiny frames keeps its first few.
+  const std::int64_t keptPixels = std::min(kMaxAnimationPixels, kAnimationScreens * screen + 16 * kFreePixels);
 
   Image image;
   image.width = sw;
@@ -96,8 +105,8 @@ Image DecodeGif(const std::uint8_t* data, std::size_t size) {
     if (DGifGetImageDesc(gif) == GIF_ERROR) return Image();
     const GifImageDesc& d = gif->Image;
     if (!PictureSizeAllowed(d.Width, d.Height)) return Image();
-    pixelsSoFar += static_cast<std::int64_t>(sw) * sh;
-    if (pixelsSoFar > kMaxAnimationPixels) break;  // a very long animation shows its first frames
+    pixelsSoFar += screen;
+    if (pixelsSoFar > keptPixels && !image.frames.empty()) break;  // a long animation shows its first frames
     const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
     if (!map || !map->Colors) return Image();
 

@@ -13,6 +13,8 @@ std::uint32_t U32(const std::uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
+constexpr std::size_t kMaxEntriesTried = 8;
+
 struct Entry {
   int side;  // width * height as the directory states it (0 means 256)
   int bpp;
@@ -37,7 +39,14 @@ Image DecodeIco(const std::uint8_t* data, std::size_t size) {
   std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
     return a.side != b.side ? a.side > b.side : a.bpp > b.bpp;
   });
+  // Real icons hold a handful of entries. A directory of thousands pointing at one
+  // damaged body would decode it thousands of times: each body is tried once, and
+  // only the first few.
+  std::vector<std::uint32_t> tried;
   for (const Entry& e : entries) {
+    if (std::find(tried.begin(), tried.end(), e.offset) != tried.end()) continue;
+    if (tried.size() == kMaxEntriesTried) break;
+    tried.push_back(e.offset);
     const std::uint8_t* body = data + e.offset;
     Image image = e.size >= 8 && std::memcmp(body, "\x89PNG\r\n\x1a\n", 8) == 0
                       ? DecodePng(body, e.size)

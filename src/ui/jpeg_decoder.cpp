@@ -1,6 +1,9 @@
 // JPEG through the libjpeg API. Errors leave by longjmp to the frame that called
 // setjmp; everything that frame owns lives in a struct outside it. A file that
-// ends early is refused rather than shown half grey.
+// ends inside its image data is refused rather than shown half grey; one that lacks
+// only its end marker is shown. A file may not declare more pixels than its bytes
+// could code, nor hold more scans than pictures use, nor make libjpeg take more
+// memory than a few times the picture.
 
 #include <cstdio>
 #include <jpeglib.h>
@@ -16,7 +19,15 @@ namespace {
 struct JpegError {
   jpeg_error_mgr mgr;
   std::jmp_buf jump;
+  bool sawEnd = false;  // the data ran out and libjpeg made up an end marker
 };
+
+// Huffman coding spends at least one bit on every 8 x 8 block: 512 pixels a byte,
+// doubled for slack. Arithmetic coding can go further; no picture needs more.
+constexpr std::int64_t kHuffmanPixelsPerByte = 1024;
+constexpr std::int64_t kArithmeticPixelsPerByte = 8192;
+// Encoders write about ten scans; a file of hundreds only makes the decoder loop.
+constexpr int kMaxScans = 100;
 
 struct JpegJob {
   jpeg_decompress_struct cinfo;
@@ -35,8 +46,11 @@ void OnError(j_common_ptr cinfo) {
 // profile) keep the picture.
 void OnMessage(j_common_ptr cinfo, int level) {
   if (level >= 0) return;  // trace messages
+  auto* error = reinterpret_cast<JpegError*>(cinfo->err);
   switch (cinfo->err->msg_code) {
-    case JWRN_JPEG_EOF:
+    case JWRN_JPEG_EOF:  // harmless by itself: pixels that were missing add JWRN_HIT_MARKER
+      error->sawEnd = true;
+      return;
     case JWRN_HIT_MARKER:
     case JWRN_HUFF_BAD_CODE:
     case JWRN_ARITH_BAD_CODE:
@@ -51,7 +65,19 @@ void OnMessage(j_common_ptr cinfo, int level) {
 // A progressive file can hold a great many tiny scans; stop that early.
 void OnProgress(j_common_ptr cinfo) {
   auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-  if (d->input_scan_number > 200) std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+  if (d->input_scan_number > kMaxScans) std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+}
+
+// After the data ran out: a single-scan file decoded every row already (a missing
+// row would have hit the made-up marker); a progressive one has all of its picture
+// only if every coefficient of every component reached full precision.
+bool AllScansArrived(j_decompress_ptr cinfo) {
+  if (!jpeg_has_multiple_scans(cinfo)) return true;
+  if (!cinfo->progressive_mode || !cinfo->coef_bits) return false;
+  for (int c = 0; c < cinfo->num_components; ++c)
+    for (int k = 0; k < DCTSIZE2; ++k)
+      if (cinfo->coef_bits[c][k] != 0) return false;
+  return true;
 }
 
 bool RunJpeg(JpegJob* job, const std::uint8_t* data, std::size_t size) {
@@ -71,10 +97,14 @@ bool RunJpeg(JpegJob* job, const std::uint8_t* data, std::size_t size) {
     jpeg_destroy_decompress(cinfo);
     return false;
   }
-  if (!PictureSizeAllowed(cinfo->image_width, cinfo->image_height)) {
+  const std::int64_t pixels = static_cast<std::int64_t>(cinfo->image_width) * cinfo->image_height;
+  if (!PictureSizeAllowed(cinfo->image_width, cinfo->image_height) ||
+      !DataCanFill(pixels, size, cinfo->arith_code ? kArithmeticPixelsPerByte : kHuffmanPixelsPerByte)) {
     jpeg_destroy_decompress(cinfo);
     return false;
   }
+  // Coefficients of a progressive file take 2 bytes a sample: at most 6 a pixel.
+  cinfo->mem->max_memory_to_use = static_cast<long>(8 * pixels + 4 * 1024 * 1024);
   bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
   cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGBA;
   jpeg_start_decompress(cinfo);
@@ -104,9 +134,11 @@ bool RunJpeg(JpegJob* job, const std::uint8_t* data, std::size_t size) {
       out[i + 3] = 255;
     }
   }
+  // Checked before finishing: that frees the progression status.
+  const bool whole = !job->error.sawEnd || AllScansArrived(cinfo);
   jpeg_finish_decompress(cinfo);
   jpeg_destroy_decompress(cinfo);
-  return true;
+  return whole;
 }
 
 }  // namespace

@@ -8,6 +8,10 @@ bool PictureSizeAllowed(std::int64_t width, std::int64_t height) {
          width * height <= kMaxPicturePixels;
 }
 
+bool DataCanFill(std::int64_t pixels, std::size_t bytes, std::int64_t pixelsPerByte) {
+  return pixels <= kFreePixels || (pixels - kFreePixels) / pixelsPerByte <= static_cast<std::int64_t>(bytes);
+}
+
 Image StillImage(int width, int height) {
   Image image;
   image.width = width;

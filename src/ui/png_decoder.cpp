@@ -1,5 +1,8 @@
 // PNG through libpng, alpha kept. libpng reports errors by longjmp, so everything
 // the jump may cross lives in a struct outside the function that calls setjmp.
+// libpng takes a chunk's length on trust and allocates it, so the chunks are walked
+// first: libpng sees the file up to its last whole chunk, and a picture whose image
+// data could not fill its declared size is refused before any pixel is allocated.
 
 #include <png.h>
 
@@ -18,9 +21,40 @@ struct PngInput {
 
 struct PngJob {
   PngInput input;
+  std::uint64_t imageDataBytes;
   Image image;
   std::vector<png_bytep> rows;
+  bool rowsDone = false;
 };
+
+std::uint32_t Be32(const std::uint8_t* p) {
+  return (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+}
+
+// The end of the last whole chunk (the file as libpng will see it), and the bytes
+// of IDAT data before it.
+std::size_t WholeChunks(const std::uint8_t* data, std::size_t size, std::uint64_t& imageDataBytes) {
+  std::size_t pos = 8;
+  imageDataBytes = 0;
+  while (size - pos >= 12) {
+    const std::uint32_t length = Be32(data + pos);
+    if (length > size - pos - 12) break;
+    const bool idat = std::memcmp(data + pos + 4, "IDAT", 4) == 0;
+    const bool iend = std::memcmp(data + pos + 4, "IEND", 4) == 0;
+    if (idat) imageDataBytes += length;
+    pos += 12 + static_cast<std::size_t>(length);
+    if (iend) break;
+  }
+  return pos;
+}
+
+// Deflate packs at most 1032 bytes into one.
+constexpr std::uint64_t kInflateRatio = 1032;
+
+// Chunks the pictures never use: texts (some compressed), colour profiles,
+// palettes of suggestions, times. libpng skips them without allocating.
+const png_byte kSkippedChunks[] = "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0"
+                                  "sBIT\0sCAL\0sPLT\0sRGB\0tEXt\0tIME\0zTXt\0";
 
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t n) {
   auto* in = static_cast<PngInput*>(png_get_io_ptr(png));
@@ -43,15 +77,24 @@ bool RunPng(PngJob* job) {
   }
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
-    return false;
+    // Every row arrived and only what follows them is missing or damaged (the end
+    // chunk, say): the picture is whole, as browsers show it.
+    return job->rowsDone;
   }
   png_set_read_fn(png, &job->input, ReadFromMemory);
   png_set_user_limits(png, kMaxPictureSide, kMaxPictureSide);
-  png_set_chunk_malloc_max(png, 8 * 1024 * 1024);
+  png_set_chunk_cache_max(png, 64);
+  png_set_chunk_malloc_max(png, 1024 * 1024);
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks,
+                              static_cast<int>(sizeof kSkippedChunks / 5));
   png_read_info(png, info);
 
   png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
   if (!PictureSizeAllowed(w, h)) png_error(png, "too large");
+  // Each row inflates to its filter byte and its packed pixels.
+  const std::uint64_t rawBytes = (static_cast<std::uint64_t>(png_get_rowbytes(png, info)) + 1) * h;
+  if (rawBytes > 4 * kFreePixels + kInflateRatio * job->imageDataBytes) png_error(png, "not enough data");
   int colour = png_get_color_type(png, info);
   if (png_get_bit_depth(png, info) == 16) png_set_strip_16(png);
   if (colour == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
@@ -68,6 +111,7 @@ bool RunPng(PngJob* job) {
   std::uint8_t* base = job->image.frames[0].rgba.data();
   for (png_uint_32 y = 0; y < h; ++y) job->rows[y] = base + static_cast<std::size_t>(y) * w * 4;
   png_read_image(png, job->rows.data());
+  job->rowsDone = true;
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
   return true;
@@ -77,7 +121,8 @@ bool RunPng(PngJob* job) {
 
 Image DecodePng(const std::uint8_t* data, std::size_t size) {
   if (size < 8 || png_sig_cmp(data, 0, 8) != 0) return Image();
-  PngJob job{{data, size, 0}, Image(), {}};
+  PngJob job{{data, 0, 0}, 0, Image(), {}};
+  job.input.size = WholeChunks(data, size, job.imageDataBytes);
   if (!RunPng(&job)) return Image();
   return std::move(job.image);
 }

@@ -131,10 +131,10 @@ bool SoundPlayer::PlayBytes(const Bytes& data, bool loop) {
   if (IsRiffWave(data.data(), data.size())) {
     WaveSound wave;
     if (!ParseWave(data.data(), data.size(), wave)) return false;
+    std::vector<std::uint8_t> samples = WaveSamples(data.data(), wave);
+    if (samples.empty()) return false;
     std::unique_ptr<AudioStream> stream = audio_.Open(wave.format);
     if (!stream) return false;
-    std::vector<std::uint8_t> samples(data.begin() + wave.dataOffset,
-                                      data.begin() + wave.dataOffset + wave.dataSize);
     const std::size_t frame = static_cast<std::size_t>(SampleBytes(wave.format.sample)) * wave.format.channels;
     {
       std::lock_guard<std::mutex> lock(state_->mu);
