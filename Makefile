@@ -51,5 +51,19 @@ run:
 reset-run: build-run
 	$(LAUNCHER) --reset $(if $(filter 1,$(YES)),--yes)
 
+# ---- Packages -------------------------------------------------------------------------
+# `make package`: the .deb and the portable .tar.gz (CPack) in build/packages/.
+# `make install`: the .deb's layout under PREFIX (DESTDIR for staging), launcher included.
+.PHONY: package install
+PREFIX ?= /usr/local
+
+package: build-run
+	cmake --build --preset default -j$(JOBS) --target app_icons
+	cd build && cpack
+
+install: build-run
+	cmake --build --preset default -j$(JOBS) --target app_icons
+	cmake --install build --component system --prefix $(PREFIX) --strip
+
 clean:
 	rm -rf build build-asan build-fuzz
