@@ -1,7 +1,7 @@
 # Thin front door over CMake presets. `make test` is what CI runs.
 JOBS ?= 2
 
-.PHONY: all build test asan-test fuzz bench run clean
+.PHONY: all build test asan-test fuzz bench clean
 
 all: build
 
@@ -26,8 +26,44 @@ fuzz:
 bench: build
 	scripts/run-bench build
 
-run: build
-	cd build/run && ./vinkabo
+# ---- Running: the user's own run directory -------------------------------------------
+# build/run is only the template the build makes (the program beside freshly drawn sample
+# data). The program runs from the user's copy, $XDG_DATA_HOME/vinkabo, which the same
+# launcher the package installs makes on first use and keeps (tables, icons, sounds) ever
+# after; `make clean` and rebuilds never reach it.
+.PHONY: run build-run reset-run
+LAUNCHER = VINKABO_TEMPLATE=$(CURDIR)/build/run $(CURDIR)/tools/launcher/vinkabo.sh
+
+# Only what the program needs, so the first window comes without the tests' build.
+build-run:
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j$(JOBS) --target vinkabo run_data
+
+# A build/run from before the user's copy existed may hold the user's favorites: it
+# seeds the new copy before the build draws the template afresh.
+run:
+	@if [ -x build/run/vinkabo ] && [ ! -d "$$($(LAUNCHER) --where)" ]; then $(LAUNCHER) --prepare; fi
+	$(MAKE) --no-print-directory build-run
+	$(LAUNCHER)
+
+# Puts the sample tables back in the user's copy, after moving the user's aside with a
+# time stamp; asks first unless YES=1.
+reset-run: build-run
+	$(LAUNCHER) --reset $(if $(filter 1,$(YES)),--yes)
+
+# ---- Packages -------------------------------------------------------------------------
+# `make package`: the .deb and the portable .tar.gz (CPack) in build/packages/.
+# `make install`: the .deb's layout under PREFIX (DESTDIR for staging), launcher included.
+.PHONY: package install
+PREFIX ?= /usr/local
+
+package: build-run
+	cmake --build --preset default -j$(JOBS) --target app_icons
+	cd build && cpack
+
+install: build-run
+	cmake --build --preset default -j$(JOBS) --target app_icons
+	cmake --install build --component system --prefix $(PREFIX) --strip
 
 clean:
 	rm -rf build build-asan build-fuzz

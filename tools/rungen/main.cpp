@@ -1,6 +1,8 @@
 // rungen OUTDIR: fills the run directory with the data the program reads beside its
-// executable: skin pictures, site icons, sounds and the two sample tables. Everything is
-// drawn or synthesised here, so the same generator gives the same bytes on every run.
+// executable: skin pictures, site icons, sounds and the two sample tables.
+// rungen --app-icons DIR: the program's own icon for the desktop, at the theme's sizes.
+// Everything is drawn or synthesised here, so the same generator gives the same bytes on
+// every run.
 
 #include <cstdio>
 #include <filesystem>
@@ -10,18 +12,22 @@
 #include "rungen.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: rungen OUTDIR\n");
+  const bool appIcons = argc == 3 && std::string(argv[1]) == "--app-icons";
+  if (argc != 2 && !appIcons) {
+    std::fprintf(stderr, "usage: rungen OUTDIR | rungen --app-icons ICONTHEMEDIR\n");
     return 2;
   }
-  StartGlyphs(argc, argv);
-  std::string root = std::filesystem::absolute(argv[1]).lexically_normal().string();
+  std::string root = std::filesystem::absolute(argv[argc - 1]).lexically_normal().string();
   while (root.size() > 1 && root.back() == '/') root.pop_back();
   Output out(root);
+  if (appIcons) {
+    WriteAppIcons(out);
+    return 0;
+  }
+  StartGlyphs(argc, argv);
+  // Nothing is removed here and no table is written over: pointed at a user's run
+  // directory, the generator only adds what is missing and redraws its own pictures.
   out.MakeDirs("");
-  // These folders belong to the shipped data alone; starting them afresh keeps files
-  // that the data no longer names from lingering.
-  for (const char* dir : {"配置图片", "声音", "网站图标"}) out.RemoveTree(dir);
   WriteSkin(out);
   WriteIcons(out, SampleSites());
   WriteSounds(out);

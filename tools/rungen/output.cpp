@@ -23,12 +23,6 @@ void Output::MakeDirs(const std::string& relative) const {
   if (ec) Fail("cannot create", Host(relative));
 }
 
-void Output::RemoveTree(const std::string& relative) const {
-  std::error_code ec;
-  std::filesystem::remove_all(Host(relative), ec);
-  if (ec) Fail("cannot remove", Host(relative));
-}
-
 void Output::Write(const std::string& relative, const Bytes& bytes, mode_t mode) const {
   size_t slash = relative.rfind('/');
   if (slash != std::string::npos) MakeDirs(relative.substr(0, slash));

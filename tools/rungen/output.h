@@ -16,8 +16,6 @@ class Output {
   // Writes the file whole, creating its folders; exits with a message on failure.
   void Write(const std::string& relative, const Bytes& bytes, mode_t mode = 0644) const;
   void MakeDirs(const std::string& relative) const;
-  // Removes a folder this generator owns, so files dropped from the data do not linger.
-  void RemoveTree(const std::string& relative) const;
 
  private:
   std::string root_;

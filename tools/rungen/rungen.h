@@ -11,3 +11,5 @@ void WriteSkin(const Output& out);
 void WriteIcons(const Output& out, const std::vector<Site>& sites);
 void WriteSounds(const Output& out);
 void WriteTables(const Output& out, const std::vector<Site>& sites);
+// The program's icon for the desktop's icon theme, as hicolor's SIZExSIZE/apps/ folders.
+void WriteAppIcons(const Output& out);

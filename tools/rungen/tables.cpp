@@ -39,34 +39,25 @@ Text Field(const std::string& utf8, int width) {
   return gbk;
 }
 
-// A fresh table: an earlier one is removed, the new one is readable by its owner only,
-// since both tables keep passwords as plain text.
-void Create(const Output& out, const std::string& name, const Text& path,
+// A new table, readable by its owner only, since both tables keep passwords as plain
+// text. A table that is already there holds someone's favorites or password: it is
+// kept as it is, and false says so.
+bool Create(const Output& out, const std::string& name, const Text& path,
             const std::vector<FieldSpec>& fields) {
-  unlink(out.Host(name).c_str());
+  struct stat st;
+  if (lstat(out.Host(name).c_str(), &st) == 0) {
+    std::fprintf(stderr, "rungen: keeping the existing %s\n", out.Host(name).c_str());
+    return false;
+  }
   mode_t old = umask(077);
   bool ok = CreateRecordFile(path, fields);
   umask(old);
   if (!ok) Fail("cannot create", path);
   if (chmod(out.Host(name).c_str(), 0600) != 0) Fail("cannot restrict", path);
+  return true;
 }
 
-}  // namespace
-
-void WriteTables(const Output& out, const std::vector<Site>& sites) {
-  const Text dir = ProgramPath(std::filesystem::absolute(out.root()).lexically_normal().string());
-
-  const Text favorites = dir + GBK("\\数据库.edb");
-  Create(out, "数据库.edb", favorites,
-         {{GBK("网站名称"), kTypeText, kNameWidth},
-          {GBK("网站图标"), kTypeText, kPathWidth},
-          {GBK("网址"), kTypeText, kAddressWidth},
-          {GBK("帐号"), kTypeText, kAccountWidth},
-          {GBK("密码"), kTypeText, kAccountWidth},
-          {GBK("分类"), kTypeInt, 0},
-          {GBK("点击声音"), kTypeText, kPathWidth},
-          {GBK("常用"), kTypeInt, 0},
-          {GBK("描述"), kTypeText, kDescriptionWidth}});
+void FillFavorites(const Text& favorites, const std::vector<Site>& sites) {
   if (!OpenRecordFile(favorites)) Fail("cannot open", favorites);
   for (const Site& s : sites) {
     if (!AppendBlankRecord()) Fail("cannot append to", favorites);
@@ -84,17 +75,40 @@ void WriteTables(const Output& out, const std::vector<Site>& sites) {
     if (!ModifyRecord(values)) Fail("cannot write to", favorites);
   }
   CloseRecordFile(favorites);
+}
 
-  // No password, no password check, sounds on: the program opens without a prompt and
-  // the user sets a password in the settings window.
-  const Text settings = dir + GBK("\\md5.edb");
-  Create(out, "md5.edb", settings,
-         {{GBK("密码"), kTypeText, kSettingsPasswordWidth},
-          {GBK("密码验证"), kTypeInt, 0},
-          {GBK("声音"), kTypeInt, 0}});
+// No password, no password check, sounds on: the program opens without a prompt and
+// the user sets a password in the settings window.
+void FillSettings(const Text& settings) {
   if (!OpenRecordFile(settings)) Fail("cannot open", settings);
   if (!AppendBlankRecord()) Fail("cannot append to", settings);
   if (!ModifyRecord({FieldValue(Text()), FieldValue(std::int32_t{0}), FieldValue(std::int32_t{1})}))
     Fail("cannot write to", settings);
   CloseRecordFile(settings);
+}
+
+}  // namespace
+
+void WriteTables(const Output& out, const std::vector<Site>& sites) {
+  const Text dir = ProgramPath(std::filesystem::absolute(out.root()).lexically_normal().string());
+
+  const Text favorites = dir + GBK("\\数据库.edb");
+  if (Create(out, "数据库.edb", favorites,
+             {{GBK("网站名称"), kTypeText, kNameWidth},
+              {GBK("网站图标"), kTypeText, kPathWidth},
+              {GBK("网址"), kTypeText, kAddressWidth},
+              {GBK("帐号"), kTypeText, kAccountWidth},
+              {GBK("密码"), kTypeText, kAccountWidth},
+              {GBK("分类"), kTypeInt, 0},
+              {GBK("点击声音"), kTypeText, kPathWidth},
+              {GBK("常用"), kTypeInt, 0},
+              {GBK("描述"), kTypeText, kDescriptionWidth}}))
+    FillFavorites(favorites, sites);
+
+  const Text settings = dir + GBK("\\md5.edb");
+  if (Create(out, "md5.edb", settings,
+             {{GBK("密码"), kTypeText, kSettingsPasswordWidth},
+              {GBK("密码验证"), kTypeInt, 0},
+              {GBK("声音"), kTypeInt, 0}}))
+    FillSettings(settings);
 }
