@@ -11,6 +11,7 @@ HeadlessProgram::HeadlessProgram(const Text& runDirectory) {
 
 HeadlessProgram::~HeadlessProgram() {
   if (started_) ReleaseApplicationState(program);
+  if (onEnd) onEnd(program);
 }
 
 void HeadlessProgram::Start() {

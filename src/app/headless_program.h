@@ -24,6 +24,7 @@
 // if its handlers did not close it. The User... functions refuse what a user could
 // not do (a hidden, disabled, blocked or out-of-sight control): check their result.
 
+#include <functional>
 #include <vector>
 
 #include "app/program.h"
@@ -53,6 +54,9 @@ class HeadlessProgram {
   ScriptedServices fake;
   ScriptedWindowBackend windows;
   Program program;
+  // Called last by the destructor, with the program as the end of the run left it: the
+  // only way to see the release, since the object is gone right after.
+  std::function<void(const Program&)> onEnd;
 
  private:
   bool started_ = false;

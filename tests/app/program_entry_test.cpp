@@ -38,8 +38,11 @@ TEST_F(ProgramEntryTest, CloseButtonEndsTheProgramAndReleasesOnce) {
   size_t boxesBefore = 0;
   windows_.mainScript = [&](Window& w) {
     boxesBefore = fake_.messageBox.log.size();
-    // The creation-finished event has run before the loop hands over to the user.
-    createdBeforeLoop = static_cast<bool>(program_.mainWindow.onCreated);
+    // The creation-finished event has run before the loop hands over to the user: it
+    // built the category bar and tried both tables of this empty run directory.
+    createdBeforeLoop = program_.state.categoryButtons.size() == 8 && boxesBefore == 2 &&
+                        fake_.messageBox.log[0].text == GBK("打开数据库失败") &&
+                        fake_.messageBox.log[1].text == GBK("获取验证密码失败!");
     program_.state.allRecords.push_back({});
     program_.state.categoryButtons = {1, 2};
     EXPECT_TRUE(UserClick(w, "按钮1"));
@@ -115,17 +118,28 @@ TEST_F(ProgramEntryTest, SettingsWindowIsNewEachTimeAndItsCreationEventRunsEachT
 }
 
 TEST_F(ProgramEntryTest, HeadlessStartRunsCreationAndReleasesAtTheEnd) {
-  int releases = -1;
+  int releasesAtClose = -1, releasesAtEnd = -1;
+  bool emptyAtEnd = false;
   {
     HeadlessProgram run(ProgramPath(dir_.string()));
+    run.onEnd = [&](const Program& p) {
+      releasesAtEnd = p.releaseCount;
+      emptyAtEnd = p.state.allRecords.empty() && p.state.categoryButtons.empty() && p.state.pageButtons.empty();
+    };
     run.Start();
+    // Creation ran: the bar's eight buttons and the page controls are there.
+    EXPECT_EQ(run.program.state.categoryButtons.size(), 8u);
+    EXPECT_EQ(run.program.state.pageButtons.size(), 4u);
+    run.program.state.allRecords.push_back({});
     EXPECT_FALSE(run.Ended());
     EXPECT_EQ(run.windows.shown.size(), 1u);
     EXPECT_TRUE(UserClick(run.main(), "按钮1"));
     EXPECT_TRUE(run.Ended());
-    releases = run.program.releaseCount;
+    releasesAtClose = run.program.releaseCount;
   }
-  EXPECT_EQ(releases, 0) << "released by the end of the run, not before";
+  EXPECT_EQ(releasesAtClose, 0) << "released by the end of the run, not before";
+  EXPECT_EQ(releasesAtEnd, 1) << "released once at the end of the run";
+  EXPECT_TRUE(emptyAtEnd);
 }
 
 }  // namespace

@@ -54,6 +54,24 @@ TEST(CategoryBar, EnteringLightsTheButtonAndPlaysItsSoundOnlyWithSoundOn) {
   }
 }
 
+TEST(CategoryBar, HoverPressAndLeaveMakeExactlyTheEnteringSound) {
+  BrowserHarness h("bar_sounds");
+  h.Start(Favorites(3, 1, 0), {"", 0, 1});
+  const int id = h.state().categoryButtons[2];
+  const Text forum = h.Run("\\声音\\论坛.wav");
+  ASSERT_TRUE(UserMoveOntoSprite(h.w(), "动画框_分类", id));
+  EXPECT_EQ(h.SoundsPlayed(), std::vector<Text>{forum}) << "hover";
+  ASSERT_TRUE(h.PressCategory(3));
+  EXPECT_EQ(h.state().categoryRecords.size(), 3u);
+  EXPECT_EQ(h.SoundsPlayed(), std::vector<Text>{forum}) << "press";
+  EXPECT_EQ(h.bar().Find(id)->picture.width, 90) << "a press leaves the button lit";
+  ASSERT_TRUE(UserLeaveBoard(h.w(), "动画框_分类"));
+  EXPECT_EQ(h.SoundsPlayed(), std::vector<Text>{forum}) << "leave";
+  // A press from outside the bar: the pointer enters first, then the button goes down.
+  ASSERT_TRUE(h.PressCategory(3));
+  EXPECT_EQ(h.SoundsPlayed(), (std::vector<Text>{forum, forum}));
+}
+
 TEST(CategoryBar, PressingAButtonShowsPageOneOfItsList) {
   BrowserHarness h("bar_press");
   std::vector<FavoriteRecord> records = Favorites(65, 0, 1, "c");
@@ -71,10 +89,10 @@ TEST(CategoryBar, PressingAButtonShowsPageOneOfItsList) {
   ASSERT_TRUE(h.PressCategory(1));
   EXPECT_EQ(h.state().currentPage, 1);
   EXPECT_EQ(h.NameOnTile(1), "c1");
-  // Entering played each button's sound; pressing itself played nothing more.
-  for (const Text& path : h.SoundsPlayed())
-    EXPECT_TRUE(path == h.Run("\\声音\\影音.wav") || path == h.Run("\\声音\\常用.wav") ||
-                path == h.Run("\\声音\\翻页.wav"));
+  // Entering played each button's sound and the page turn its own; the presses, the
+  // second one on the button already lit included, played nothing more.
+  EXPECT_EQ(h.SoundsPlayed(), (std::vector<Text>{h.Run("\\声音\\影音.wav"), h.Run("\\声音\\常用.wav"),
+                                                 h.Run("\\声音\\翻页.wav")}));
   // The background of the bar is no button.
   ASSERT_TRUE(UserPressBoardAt(h.w(), "动画框_分类", 795, 2));
   EXPECT_EQ(h.NameOnTile(1), "c1");

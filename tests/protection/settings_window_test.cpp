@@ -225,6 +225,28 @@ TEST_F(SettingsWindowTest, UntickingThePasswordCheckStoresZeroAndKeepsTheRest) {
   EXPECT_EQ(all[1].passwordCheck, 1);  // writers change the first record only
 }
 
+TEST_F(SettingsWindowTest, TickingThePasswordCheckOnStoresOneAndSaysSo) {
+  ASSERT_TRUE(CreateSettingsTable(dir, {{"pw", 0, 1, 0}}));
+  SettingsWindow& w = Open();
+  ASSERT_FALSE(w.选择夹1.disabled());
+  ASSERT_FALSE(w.选择框_密码开关.ticked());
+  w.选择框_密码开关.SetTicked(true);
+  StorePasswordCheckSwitch(program);
+  ASSERT_EQ(messages().size(), 2u);
+  EXPECT_EQ(messages()[0].text, GBK("密码验证功能已开启"));
+  EXPECT_EQ(messages()[0].caption, GBK("操作成功"));
+  EXPECT_EQ(messages()[0].flags, 0x40);
+  EXPECT_EQ(messages()[1].text, GBK("需要重新运行程序密码验证设置才能生效"));
+  EXPECT_EQ(messages()[1].caption, GBK("提示!!"));
+  EXPECT_EQ(messages()[1].flags, 0x40);
+  EXPECT_TRUE(program.mainWindow.destroyed());
+  std::vector<StoredSettings> all = ReadSettings(dir);
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0].password, "pw");
+  EXPECT_EQ(all[0].passwordCheck, 1);
+  EXPECT_EQ(all[0].soundOn, 1);
+}
+
 TEST_F(SettingsWindowTest, AFailedSaveIsToldAndBothWindowsStayOpen) {
   ASSERT_TRUE(CreateSettingsTable(dir, {}));  // no record to rewrite
   SettingsWindow& w = Open();

@@ -1,4 +1,5 @@
-// A tiny grab mode for the real-window test: run with VK_GRAB_TO=<file.png> and
+// A tiny grab mode for the real-window test, not a test (ctest leaves it out): run
+//   test_qt --gtest_filter=ScreenGrab.* with VK_GRAB_TO=<file.png> and
 // QT_QPA_PLATFORM=xcb on a display, it saves a picture of the whole screen, or of the
 // part VK_GRAB_RECT="x,y,width,height" names. Skipped otherwise.
 

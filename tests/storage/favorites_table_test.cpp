@@ -72,9 +72,12 @@ TEST(LoadFavorites, ReadsRealNumbersMemoTextAndAnEmptyTable) {
 TEST(LoadFavorites, AMissingTableSaysSoAndLeavesTheListAlone) {
   FixtureRunDirectory dir("favorites_missing");
   RecordingMessageBox box;
-  std::vector<FavoriteRecord> records;
+  // A list that already holds something shows whether a failed load touches it.
+  std::vector<FavoriteRecord> records = {Favorite("held", 2, 1)};
   EXPECT_FALSE(LoadFavorites(records, box));
-  EXPECT_TRUE(records.empty());
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].siteName, "held");
+  EXPECT_EQ(records[0].category, 2);
   ASSERT_EQ(box.log.size(), 1u);
   EXPECT_EQ(box.log[0].text, GBK("打开数据库失败"));
   EXPECT_EQ(box.log[0].flags, 0x10);
@@ -84,6 +87,8 @@ TEST(LoadFavorites, AMissingTableSaysSoAndLeavesTheListAlone) {
   dir.WriteFile(GBK("\\数据库.edb"), Bytes(200, 'x'));
   EXPECT_FALSE(LoadFavorites(records, box));
   EXPECT_EQ(box.log.size(), 2u);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].siteName, "held");
 }
 
 }  // namespace

@@ -68,11 +68,12 @@ TEST(LoadProtectionSettings, AnyNumericTypeGivesTheSameSwitches) {
 TEST(LoadProtectionSettings, AMissingTableIsReportedAndKeepsTheInitialValues) {
   FixtureRunDirectory dir("settings_missing");
   RecordingMessageBox box;
-  ProtectionSettings copy;
+  // Values other than the defaults show whether a failed load touches the copy.
+  ProtectionSettings copy{"before", 3, 1};
   EXPECT_FALSE(LoadProtectionSettings(copy, box));
-  EXPECT_TRUE(copy.password.empty());
-  EXPECT_EQ(copy.passwordCheck, 0);
-  EXPECT_EQ(copy.soundOn, 0);
+  EXPECT_EQ(copy.password, "before");
+  EXPECT_EQ(copy.passwordCheck, 3);
+  EXPECT_EQ(copy.soundOn, 1);
   ASSERT_EQ(box.log.size(), 1u);
   EXPECT_EQ(box.log[0].text, GBK("获取验证密码失败!"));
   EXPECT_EQ(box.log[0].flags, 0x10);
