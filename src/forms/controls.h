@@ -358,12 +358,15 @@ class Window {
 
   const char* titleUtf8() const { return title_; }
   Text title() const { return Utf8ToGbk(title_); }
-  // Screen position of the window and its outer size, as the layout gives it.
+  // Screen position of the window (where it really is once shown) and its outer size.
   int left() const { return rect_.left; }
   int top() const { return rect_.top; }
   int width() const { return rect_.width; }
   int height() const { return rect_.height; }
   void SetPosition(int left, int top) { rect_.left = left; rect_.top = top; Changed(); }
+  // The window is now here on the screen: the user dragged it or the window manager
+  // placed it. Read back by left() and top(); the peer is already there.
+  void UserMoved(int left, int top) { rect_.left = left; rect_.top = top; }
   Colour backColour() const { return backColour_; }
   bool disabled() const { return disabled_; }
   void SetDisabled(bool d) { disabled_ = d; Changed(); }

@@ -322,22 +322,34 @@ void SpriteBoardModel::RightButtonUp(int x, int y) {
   Report(std::weak_ptr<int>(alive_), events.rightReleased, HitOrZero(x, y));
 }
 
-void SpriteBoardModel::PointerMove(int x, int y, bool leftHeld) {
-  if (disabled) return;
+bool SpriteBoardModel::Hover(int x, int y) {
   const std::weak_ptr<int> token = alive_;
-  if (!leftHeld) pressed = 0;
   if (pressed > 0 && !Find(pressed)) pressed = -1;
   if (hovered > 0 && !Find(hovered)) hovered = 0;  // deleted under the pointer: no leave
   const int h = HitTest(x, y);
   if (hovered > 0 && h != hovered) {
-    if (!Report(token, events.pointerLeft, hovered, pressed)) return;
+    if (!Report(token, events.pointerLeft, hovered, pressed)) return false;
     hovered = 0;
   }
   if (h > 0 && h != hovered) {
     hovered = h;
-    if (!Report(token, events.pointerEntered, h, pressed)) return;
+    if (!Report(token, events.pointerEntered, h, pressed)) return false;
   }
+  return true;
+}
+
+void SpriteBoardModel::PointerMove(int x, int y, bool leftHeld) {
+  if (disabled) return;
+  const std::weak_ptr<int> token = alive_;
+  if (!leftHeld) pressed = 0;
+  if (!Hover(x, y)) return;
   Report(token, events.pointerMoved, x, y, pressed);
+}
+
+bool SpriteBoardModel::PointerAt(int x, int y) {
+  if (disabled) return true;
+  pressed = 0;
+  return Hover(x, y);
 }
 
 void SpriteBoardModel::PointerLeftBoard() {

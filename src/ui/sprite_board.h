@@ -154,6 +154,12 @@ class SpriteBoardModel {
   void PointerMove(int x, int y, bool leftHeld);
   // The pointer went off the board: the sprite last entered is left (event 6).
   void PointerLeftBoard();
+  // The pointer is at (x, y) with no button held, wherever it came from: the sprite
+  // last entered is left and the one under the point entered (events 6 and 5, no 7).
+  // A press that no move came before (a modal box closed under the pointer, a panel
+  // went away) calls this first, so the press lands on the sprite the program last
+  // heard entered. False when a handler destroyed the board.
+  bool PointerAt(int x, int y);
 
   // --- repainting, read by the peer ---
   // Told every area that becomes dirty (already clipped), so the peer can schedule a
@@ -172,6 +178,7 @@ class SpriteBoardModel {
   void RenderText(Sprite& sprite);
   void RebuildDrawn(Sprite& sprite);
   int HitOrZero(int x, int y) const;
+  bool Hover(int x, int y);  // leave and enter for the point; false: board destroyed
 
   std::vector<BoardRect> dirty_;
   std::shared_ptr<int> alive_;

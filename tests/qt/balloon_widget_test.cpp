@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QWindow>
 
 #include "platform/qt/balloon_widget.h"
 #include "qt_test_support.h"
@@ -35,6 +36,11 @@ TEST(BalloonWidget, DrawsTheBubbleWithItsPointerOnThePointThenCloses) {
     now += 100;
     widget.Tick();
     ASSERT_TRUE(widget.isVisible());
+    // Clicks and moves go through it to whatever lies below: the window system gives
+    // it an empty input region, and it never takes the keyboard.
+    ASSERT_NE(widget.windowHandle(), nullptr);
+    EXPECT_TRUE(widget.windowHandle()->flags() & Qt::WindowTransparentForInput);
+    EXPECT_TRUE(widget.windowHandle()->flags() & Qt::WindowDoesNotAcceptFocus);
     QRect g = widget.geometry();
     ASSERT_TRUE(g.contains(500, 400));
     // The text was measured with the widget's font, so the body is wider than the padding.

@@ -75,8 +75,9 @@ TEST_F(BoardWidgetTest, PointerInputReachesTheModelAsBoardEvents) {
   Release(w, {12, 12});
   Send(w, QEvent::MouseButtonDblClick, {12, 12}, Qt::LeftButton, Qt::LeftButton);
   Release(w, {12, 12});
-  EXPECT_EQ(Take(), (std::vector<std::string>{"0:" + A, "2:" + A + "," + A, "0:" + A, "4:" + A,
-                                              "2:" + A + "," + A}));
+  // No move came onto a: the press enters it first.
+  EXPECT_EQ(Take(), (std::vector<std::string>{"5:" + A + ",0", "0:" + A, "2:" + A + "," + A, "0:" + A,
+                                              "4:" + A, "2:" + A + "," + A}));
 
   // Leaving the widget leaves the sprite the pointer was on.
   Move(w, {12, 12});
@@ -105,6 +106,45 @@ TEST_F(BoardWidgetTest, PaintsTheComposedBoardAndItsChanges) {
   EXPECT_EQ(shot.pixelColor(15, 15), QColor(255, 255, 0));
   EXPECT_EQ(shot.pixelColor(45, 15), QColor(0, 96, 192));
   EXPECT_EQ(shot.pixelColor(110, 60), QColor(0, 255, 0));
+}
+
+// The pointer reached b while the window took no input (a modal box was open), so no
+// move came: the press still leaves a and enters b before it is reported.
+TEST_F(BoardWidgetTest, PressWithNoMoveBeforeItEntersThePressedSpriteFirst) {
+  BoardWidget w(*board);
+  w.show();
+  const std::string A = std::to_string(a), B = std::to_string(b);
+  Move(w, {15, 15});
+  Take();
+  Press(w, {35, 15});
+  Release(w, {35, 15});
+  EXPECT_EQ(Take(), (std::vector<std::string>{"6:" + A + ",0", "5:" + B + ",0", "0:" + B,
+                                              "2:" + B + "," + B}));
+  // Onto the background: b is left before the press that hits nothing.
+  Press(w, {100, 80});
+  EXPECT_EQ(Take(), (std::vector<std::string>{"6:" + B + ",0", "0:0"}));
+  Release(w, {100, 80});
+  Take();
+  // A double-click's press too; a press where the pointer already is adds nothing.
+  Send(w, QEvent::MouseButtonDblClick, {12, 12}, Qt::LeftButton, Qt::LeftButton);
+  EXPECT_EQ(Take(), (std::vector<std::string>{"5:" + A + ",0", "0:" + A, "4:" + A}));
+  Release(w, {12, 12});
+  Take();
+  Press(w, {13, 13});
+  EXPECT_EQ(Take(), (std::vector<std::string>{"0:" + A}));
+}
+
+// An enter handler that destroys the board ends the press there.
+TEST_F(BoardWidgetTest, EnterHandlerThatDestroysTheBoardEndsThePress) {
+  BoardWidget w(*board);
+  w.show();
+  bool pressedAfter = false;
+  board->events.pointerEntered = [this](int, int) { board.reset(); };
+  board->events.leftPressed = [&pressedAfter](int) { pressedAfter = true; };
+  Press(w, {15, 15});
+  EXPECT_EQ(board, nullptr);
+  EXPECT_FALSE(pressedAfter);
+  Release(w, {15, 15});
 }
 
 TEST_F(BoardWidgetTest, HandlerThatDestroysTheBoardLeavesTheWidgetSafe) {

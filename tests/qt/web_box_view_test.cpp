@@ -3,12 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QEventLoop>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
+#include <map>
 #include <memory>
+#include <vector>
+#include <unistd.h>
 
 #include "base/text.h"
 #include "qt_test_support.h"
@@ -147,6 +155,126 @@ TEST(WebBoxView, GoesWithItsWidgetEvenWhileLoading) {
     ASSERT_TRUE(RunUntil([&] { return spun; }));
     EXPECT_EQ(loaded, 0);
   }
+}
+
+// An HTTP server on 127.0.0.1 that answers each path with its own file, and notes
+// every path asked for.
+class SiteServer {
+ public:
+  struct File {
+    QByteArray contentType;
+    QByteArray body;
+  };
+  SiteServer() {
+    server_.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+      while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        auto request = std::make_shared<QByteArray>();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, request] {
+          *request += socket->readAll();
+          if (!request->contains("\r\n\r\n")) return;
+          const QByteArray path = request->split(' ').value(1);
+          asked.push_back(path);
+          auto it = files.find(path);
+          QByteArray reply = it == files.end()
+                                 ? QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n")
+                                 : "HTTP/1.1 200 OK\r\nContent-Type: " + it->second.contentType +
+                                       "\r\nContent-Length: " + QByteArray::number(it->second.body.size()) +
+                                       "\r\n";
+          socket->write(reply + "Connection: close\r\n\r\n");
+          if (it != files.end()) socket->write(it->second.body);
+          socket->disconnectFromHost();
+        });
+      }
+    });
+  }
+  int port() const { return server_.serverPort(); }
+  QByteArray Url(const char* path) const { return "http://127.0.0.1:" + QByteArray::number(port()) + path; }
+
+  std::map<QByteArray, File> files;
+  std::vector<QByteArray> asked;
+
+ private:
+  QTcpServer server_;
+};
+
+QByteArray Png(int w, int h, QColor colour) {
+  QImage image(w, h, QImage::Format_RGB32);
+  image.fill(colour);
+  QByteArray data;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return data;
+}
+
+int PixelsOf(const QImage& image, QColor colour) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) n += image.pixelColor(x, y) == colour;
+  return n;
+}
+
+// A page made of banner pictures shows them: fetched over http in the background, by
+// relative and absolute address. A picture on a local file is never read, one larger
+// than the limit never shown, one that is no picture shows nothing.
+TEST(WebBoxView, ShowsThePagesPicturesFromTheWebOnly) {
+  TestApp();
+  const QColor red(255, 0, 0), blue(0, 0, 255), green(0, 255, 0), black(0, 0, 0);
+  SiteServer site;
+  site.files["/banner.png"] = {"image/png", Png(120, 30, red)};
+  site.files["/pics/second.png"] = {"image/png", Png(60, 20, blue)};
+  // Over the limit: a picture that would fill the box in black.
+  QImage huge(2000, 2000, QImage::Format_RGB32);
+  huge.fill(black);
+  QByteArray hugeBmp;
+  {
+    QBuffer b(&hugeBmp);
+    b.open(QIODevice::WriteOnly);
+    huge.save(&b, "BMP");
+  }
+  ASSERT_GT(hugeBmp.size(), WebBoxView::kPictureBytes);
+  site.files["/huge.bmp"] = {"image/bmp", hugeBmp};
+  site.files["/not-a-picture.png"] = {"image/png", "<html>surprise</html>"};
+  // A local picture the page names: green, never to be seen.
+  const QString local = QDir::temp().filePath(QString("vk_web_box_local_%1.png").arg(getpid()));
+  {
+    QFile f(local);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(Png(50, 50, green));
+  }
+  site.files["/rj_gg/Vinkabo.html"] = {
+      "text/html",
+      "<html><body><img src=\"/banner.png\"><img src=\"" + site.Url("/pics/second.png") +
+          "\"><img src=\"file://" + local.toUtf8() + "\"><img src=\"../huge.bmp\"><img "
+          "src=\"/not-a-picture.png\"></body></html>"};
+
+  QWidget window;
+  window.resize(820, 300);
+  WebBoxView box(&window);
+  box.widget()->setGeometry(0, 0, 820, 300);
+  window.show();
+  int loaded = 0;
+  box.onPageLoaded = [&] { ++loaded; };
+  box.Load(AdvertPageUrl("127.0.0.1", site.port()));
+  ASSERT_TRUE(RunUntil([&] { return loaded > 0; }));
+  // The page is on show before its pictures are: nothing waited for them.
+  auto asked = [&](const char* path) {
+    return std::count(site.asked.begin(), site.asked.end(), QByteArray(path));
+  };
+  ASSERT_TRUE(RunUntil([&] {
+    return PixelsOf(box.widget()->grab().toImage(), red) >= 120 * 30 &&
+           PixelsOf(box.widget()->grab().toImage(), blue) >= 60 * 20;
+  })) << "the pictures did not show";
+  ASSERT_TRUE(RunUntil([&] { return asked("/huge.bmp") == 1 && asked("/not-a-picture.png") == 1; }));
+  bool spun = false;
+  QTimer::singleShot(200, [&] { spun = true; });
+  RunUntil([&] { return spun; });
+  const QImage shot = box.widget()->grab().toImage();
+  EXPECT_EQ(PixelsOf(shot, green), 0) << "the local file was read";
+  EXPECT_EQ(PixelsOf(shot, black), 0) << "the picture over the limit shows";
+  EXPECT_EQ(asked("/banner.png"), 1);
+  QFile::remove(local);
 }
 
 TEST(WebBoxView, CanBeShownAndHidden) {

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QPainter>
 #include <QTabBar>
 #include <cstdlib>
 #include <string>
@@ -209,6 +210,14 @@ TEST_F(WindowPeersTest, BoardPeersFeedTheBoardModels) {
   EXPECT_EQ(pressed, (std::vector<int>{id, 0}));
 }
 
+// How many pixels of `image` are not `colour`.
+int OtherPixels(const QImage& image, QColor colour) {
+  int other = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) other += image.pixelColor(x, y) != colour;
+  return other;
+}
+
 // PNG bytes of a plain picture (Qt writes them; the program's decoder reads them).
 Bytes PngBytes(int w, int h, QColor colour) {
   QImage image(w, h, QImage::Format_RGBA8888);
@@ -229,15 +238,114 @@ TEST_F(WindowPeersTest, PicturesShowOnButtonsAndTheBackground) {
   auto* close = Peer<QPushButton>(main_.按钮1);
   EXPECT_EQ(close->text().toStdString(), "关闭");
   main_.按钮1.SetPicture(PngBytes(32, 20, QColor(0, 200, 0)));
-  EXPECT_FALSE(close->icon().isNull());
   EXPECT_TRUE(close->text().isEmpty()) << "the picture takes the caption's place";
+  EXPECT_EQ(OtherPixels(close->grab().toImage(), QColor(0, 200, 0)), 0);
   main_.按钮1.SetPicture({1, 2, 3});  // not a picture: the caption again
-  EXPECT_TRUE(close->icon().isNull());
   EXPECT_EQ(close->text().toStdString(), "关闭");
 
   main_.图形按钮_添加.SetNormalPicture(PngBytes(80, 30, QColor(0, 0, 200)));
   QImage add = Peer(main_.图形按钮_添加)->grab().toImage();
   EXPECT_EQ(add.pixelColor(40, 15), QColor(0, 0, 200));
+}
+
+// A picture button shows its picture and nothing else: no bevel around it, no focus
+// rectangle from start-up; beside a smaller picture the window shows through. The
+// focus rectangle comes once the keyboard moves the focus.
+TEST_F(WindowPeersTest, PictureButtonsShowOnlyTheirPicture) {
+  const QColor back(200, 0, 0), green(0, 200, 0), yellow(200, 200, 0);
+  main_.SetBackgroundPicture(PngBytes(800, 650, back));
+  main_.超文本浏览框1.SetVisible(false);  // offline: the window's own picture lies below
+  main_.按钮1.SetPicture(PngBytes(28, 16, green));  // in a 32 x 20 button
+  main_.按钮2.SetPicture(PngBytes(80, 20, yellow));
+  auto* settings = Peer<QPushButton>(main_.按钮2);
+  QApplication::setActiveWindow(top_);
+  settings->setFocus(Qt::ActiveWindowFocusReason);  // where the focus lands at start-up
+  ASSERT_TRUE(settings->hasFocus());
+  const QImage shot = top_->grab().toImage();
+  int wrong = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 32; ++x) {
+      const bool onPicture = x >= 2 && x < 30 && y >= 2 && y < 18;
+      wrong += shot.pixelColor(760 + x, 3 + y) != (onPicture ? green : back);
+    }
+  EXPECT_EQ(wrong, 0) << "pixels of 按钮1 that are neither its picture nor the window";
+  EXPECT_EQ(OtherPixels(shot.copy(667, 3, 80, 20), yellow), 0) << "按钮2 with the focus";
+  // The user presses Tab (wherever it leads), and the focus is on 按钮2 again.
+  QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+  QApplication::sendEvent(settings, &tab);
+  settings->setFocus(Qt::OtherFocusReason);
+  ASSERT_TRUE(settings->hasFocus());
+  EXPECT_GT(OtherPixels(settings->grab().toImage(), yellow), 0) << "a focus cue";
+}
+
+// The rows a text inks in `box` (pixels that differ from the empty box), as
+// first..last; {0, -1} when none.
+std::pair<int, int> InkedRows(QLineEdit* box, const QString& text) {
+  box->setText(QString());
+  const QImage empty = box->grab().toImage();
+  box->setText(text);
+  const QImage shown = box->grab().toImage();
+  int first = 0, last = -1;
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x)
+      if (shown.pixel(x, y) != empty.pixel(x, y)) {
+        if (last < first) first = y;
+        last = y;
+        break;
+      }
+  return {first, last};
+}
+
+// The same text drawn with the same font where nothing can cut it.
+int WholeInkHeight(const QFont& font, const QString& text) {
+  QImage canvas(400, 100, QImage::Format_RGB32);
+  canvas.fill(Qt::white);
+  QPainter p(&canvas);
+  p.setFont(font);
+  p.setPen(Qt::black);
+  p.drawText(10, 60, text);
+  p.end();
+  int first = -1, last = -1;
+  for (int y = 0; y < canvas.height(); ++y)
+    for (int x = 0; x < canvas.width(); ++x)
+      if (canvas.pixel(x, y) != qRgb(255, 255, 255)) {
+        if (first < 0) first = y;
+        last = y;
+        break;
+      }
+  return first < 0 ? 0 : last - first + 1;
+}
+
+// Every edit box of both layouts shows a whole line at its laid-out size: Latin
+// descenders ("jd.com" must not read "id.com") and the full height of ideographs.
+TEST_F(WindowPeersTest, EditBoxesShowAWholeLine) {
+  SettingsWindow settings;
+  backend_.ShowWindow(settings, false);
+  settings.选择夹2.SetVisible(false);
+  QWidget* settingsTop = backend_.PeerOf(settings);
+  main_.选择夹1.SetVisible(true);
+  int checked = 0;
+  for (auto [window, top] : {std::pair<Window*, QWidget*>{&main_, top_}, {&settings, settingsTop}}) {
+    for (Control* c : window->controls()) {
+      if (c->kind() != ControlKind::EditBox) continue;
+      auto& box = static_cast<EditBox&>(*c);
+      if (TabControl* tab = box.parentTab()) tab->SetCurrentPage(box.page());
+      box.SetInputMode(EditBox::kNormal);
+      auto* w = dynamic_cast<QLineEdit*>(PeerWidget(top, box));
+      ASSERT_NE(w, nullptr) << box.name();
+      ASSERT_EQ(w->height(), box.height()) << box.name();
+      for (const char* text : {"gjpqy", "jd.com", "网站图标"}) {
+        SCOPED_TRACE(std::string(box.name()) + " " + text);
+        const QString q = QString::fromUtf8(text);
+        const auto [first, last] = InkedRows(w, q);
+        EXPECT_EQ(last - first + 1, WholeInkHeight(w->font(), q)) << "rows " << first << ".." << last;
+      }
+      // The descenders hang below the letters without them.
+      EXPECT_GT(InkedRows(w, "gjpqy").second, InkedRows(w, "aceno").second) << box.name();
+      ++checked;
+    }
+  }
+  EXPECT_GE(checked, 20);
 }
 
 TEST_F(WindowPeersTest, HiddenEditorPanelHidesItsChildren) {

@@ -30,7 +30,11 @@ std::int64_t SteadyClockMs() {
 }
 
 BalloonWidget::BalloonWidget(BalloonTipModel& model, QRect screen, std::function<std::int64_t()> clock)
-    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    // An empty input region, set by the window system itself: a showing balloon never
+    // takes a click or a move from what lies below it (the hovered icon, the modify
+    // buttons), whatever the window manager does with the window.
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus),
       model_(model),
       clock_(clock ? std::move(clock) : SteadyClockMs) {
   setAttribute(Qt::WA_TranslucentBackground);

@@ -57,8 +57,15 @@ void BoardWidget::mousePressEvent(QMouseEvent* event) {
   SpriteBoardModel* m = Model();
   if (!m) return;
   const int x = Pixel(event->position().x()), y = Pixel(event->position().y());
-  if (event->button() == Qt::LeftButton) m->LeftButtonDown(x, y);
-  else if (event->button() == Qt::RightButton) m->RightButtonDown(x, y);
+  if (event->button() == Qt::LeftButton) {
+    // Qt sends no move when the pointer got here while the window took no input (a
+    // modal box was open) or while something above the board went away; the program
+    // must hear which sprite the pointer is on before it hears the press.
+    if (!m->PointerAt(x, y) || !(m = Model())) return;
+    m->LeftButtonDown(x, y);
+  } else if (event->button() == Qt::RightButton) {
+    m->RightButtonDown(x, y);
+  }
 }
 
 void BoardWidget::mouseReleaseEvent(QMouseEvent* event) {
@@ -75,8 +82,12 @@ void BoardWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   SpriteBoardModel* m = Model();
   if (!m) return;
   const int x = Pixel(event->position().x()), y = Pixel(event->position().y());
-  if (event->button() == Qt::LeftButton) m->LeftDoubleClick(x, y);
-  else if (event->button() == Qt::RightButton) m->RightButtonDown(x, y);
+  if (event->button() == Qt::LeftButton) {
+    if (!m->PointerAt(x, y) || !(m = Model())) return;
+    m->LeftDoubleClick(x, y);
+  } else if (event->button() == Qt::RightButton) {
+    m->RightButtonDown(x, y);
+  }
 }
 
 void BoardWidget::mouseMoveEvent(QMouseEvent* event) {

@@ -7,8 +7,13 @@
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QResizeEvent>
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+#include <QStyleOptionFrame>
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 #include <QUrl>
@@ -87,6 +92,13 @@ void WindowPeer::paintEvent(QPaintEvent*) {
   p.drawImage(rect(), background_);
 }
 
+void WindowPeer::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  // Where the window manager put it or the user dragged it is where it is: tips and
+  // positions count from there, and the window is not pulled back.
+  if (*alive_) model_.UserMoved(pos().x(), pos().y());
+}
+
 void WindowPeer::closeEvent(QCloseEvent* event) {
   // Closed by its frame (or the window manager): the window is destroyed as if the
   // program had done it; the backend then hides and deletes this widget.
@@ -162,12 +174,35 @@ ButtonPeer::ButtonPeer(Button& model, Liveness alive, QWidget* parent)
 void ButtonPeer::Sync() {
   if (pictureVersion_ != model_.pictureVersion()) {
     pictureVersion_ = model_.pictureVersion();
-    QImage picture = DecodeToQImage(model_.picture());
-    setIcon(picture.isNull() ? QIcon() : QIcon(QPixmap::fromImage(picture)));
-    setIconSize(picture.isNull() ? QSize() : picture.size());
+    picture_ = DecodeToQImage(model_.picture());
+    update();
   }
   // A picture takes the place of the caption.
-  setText(icon().isNull() ? U(model_.caption()) : QString());
+  setText(picture_.isNull() ? U(model_.caption()) : QString());
+}
+
+bool ButtonPeer::KeyboardFocusCue() const {
+  return hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+void ButtonPeer::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  if (!picture_.isNull()) {
+    // Only the picture, centred as Windows shows a bitmap button's; what it does not
+    // cover shows the window behind.
+    p.drawImage(QPoint((width() - picture_.width()) / 2, (height() - picture_.height()) / 2), picture_);
+    if (KeyboardFocusCue()) {
+      QStyleOptionFocusRect focus;
+      focus.initFrom(this);
+      focus.rect = rect().adjusted(2, 2, -2, -2);
+      style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
+    }
+    return;
+  }
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  if (!KeyboardFocusCue()) option.state &= ~QStyle::State_HasFocus;
+  style()->drawControl(QStyle::CE_PushButton, &option, &p, this);
 }
 
 void ButtonPeer::mouseMoveEvent(QMouseEvent* event) {
@@ -214,6 +249,47 @@ void GraphicButtonPeer::leaveEvent(QEvent* event) {
   update();
 }
 
+// ---- edit boxes ----
+
+EditBoxPeer::EditBoxPeer(QWidget* parent) : QLineEdit(parent) {}
+
+void EditBoxPeer::resizeEvent(QResizeEvent* event) {
+  QLineEdit::resizeEvent(event);
+  FitLine();
+}
+
+void EditBoxPeer::changeEvent(QEvent* event) {
+  QLineEdit::changeEvent(event);
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) FitLine();
+}
+
+// The layouts' 16-pixel boxes keep 12 rows inside a sunken frame, and one line of the
+// CJK face inks 13 of them: ideographs reach 10 rows above the baseline, Latin
+// descenders 2 below. Centring the font's whole height (16 rows) in there cuts the
+// descenders, so "jd.com" reads "id.com". The baseline goes where the tallest glyph
+// just fits under the frame's top instead (in taller boxes the inked rows are centred);
+// descenders that still do not fit reach into the frame's light inner line below,
+// never past the box.
+void EditBoxPeer::FitLine() {
+  QStyleOptionFrame option;
+  initStyleOption(&option);
+  setTextMargins(0, 0, 0, 0);
+  const QRect inside = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+  const QFontMetrics fm(font());
+  const QRect ideographs = fm.tightBoundingRect(QString::fromUtf8("网站图标添加"));
+  const QRect latin = fm.tightBoundingRect(QStringLiteral("bdfhkltgjpqy"));
+  const int above = -std::min(ideographs.top(), latin.top());  // rows above the baseline
+  const int below = std::max(ideographs.bottom(), latin.bottom());
+  const int inked = above + 1 + below;
+  int baseline = inside.top() + std::max(0, (inside.height() - inked) / 2) + above;
+  baseline = std::min(baseline, height() - 1 - below);  // descenders stay in the box
+  // Qt centres its line (ascent + descent rows) in the text rectangle, which is also
+  // where it clips: that rectangle spans exactly the line around the chosen baseline.
+  const int lineTop = baseline - fm.ascent();
+  const int lineBottom = lineTop + fm.height();
+  setTextMargins(0, lineTop - inside.top(), 0, inside.top() + inside.height() - lineBottom);
+}
+
 // ---- the rest, made here ----
 
 namespace {
@@ -253,7 +329,7 @@ QWidget* MakeLabel(Label& m, QWidget* parent) {
 void SyncLabel(QLabel* w, const Label& m) { w->setText(U(m.caption())); }
 
 QWidget* MakeEditBox(EditBox& m, QWidget* parent, const Liveness& alive) {
-  auto* w = new QLineEdit(parent);
+  auto* w = new EditBoxPeer(parent);
   w->setFont(ToQFont(m.font, w->font()));
   w->setFrame(m.border != Border::None);
   ApplyColours(w, m.textColour, m.backColour, QPalette::Base);
@@ -382,8 +458,11 @@ std::vector<QWidget*> CreateControlPeers(Window& window, WindowPeer* top, const 
     if (c->kind() == ControlKind::TabControl) continue;
 #ifdef VK_HAVE_BALLOON_WIDGET
     if (c->kind() == ControlKind::BalloonTip) {
-      // A window of its own over everything; it only reads the model.
-      ownWindows.push_back(new BalloonWidget(static_cast<BalloonTip*>(c)->model));
+      // A window of its own over everything; it only reads the model. Named after its
+      // control, as every other peer is.
+      auto* balloon = new BalloonWidget(static_cast<BalloonTip*>(c)->model);
+      balloon->setWindowTitle(QString::fromUtf8(c->name()));
+      ownWindows.push_back(balloon);
       continue;
     }
 #endif

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
@@ -29,6 +30,7 @@ class WindowPeer : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 
  private:
   Window& model_;
@@ -62,6 +64,8 @@ class TabPeer : public QWidget {
   int lastPageTop_ = -1;
 };
 
+// A push button with its caption, or only its picture when the program gave it one
+// (no bevel, no frame). Focus cues show only once the keyboard has been used.
 class ButtonPeer : public QPushButton {
  public:
   ButtonPeer(Button& model, Liveness alive, QWidget* parent);
@@ -69,11 +73,28 @@ class ButtonPeer : public QPushButton {
 
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
+  bool KeyboardFocusCue() const;
+
   Button& model_;
   Liveness alive_;
+  QImage picture_;
   int pictureVersion_ = -1;
+};
+
+// An edit box whose one line of text fits the layout's small heights whole.
+class EditBoxPeer : public QLineEdit {
+ public:
+  explicit EditBoxPeer(QWidget* parent);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void FitLine();
 };
 
 class GraphicButtonPeer : public QAbstractButton {

@@ -5,9 +5,12 @@
 #include <QNetworkRequest>
 #include <QRegularExpression>
 #include <QTextBrowser>
+#include <QTextDocument>
 
+#include "base/bytes.h"
 #include "base/text.h"
 #include "platform/advert_page.h"
+#include "platform/qt/qt_images.h"
 
 namespace {
 
@@ -26,7 +29,33 @@ QString DecodePage(const QByteArray& body, const QByteArray& contentType) {
   return QString::fromUtf8(body);
 }
 
+bool WebScheme(const QUrl& url) { return url.scheme() == "http" || url.scheme() == "https"; }
+
 }  // namespace
+
+// The text view, asked for every picture (and style sheet) the page names. The base
+// class would read local files; this one hands http and https pictures to the box's
+// own network access and gives nothing else.
+class WebBoxBrowser : public QTextBrowser {
+ public:
+  WebBoxBrowser(WebBoxView* box, QWidget* parent) : QTextBrowser(parent), box_(box) {}
+  void Forget() { box_ = nullptr; }
+
+ protected:
+  // Never an empty answer: the document would then read a local file itself. An empty
+  // picture stands in until a fetched one takes its place.
+  QVariant loadResource(int type, const QUrl& name) override {
+    if (type == QTextDocument::ImageResource && box_) {
+      const QUrl url = box_->current_.resolved(name);
+      if (WebScheme(url)) box_->FetchPicture(url);
+      return QImage();
+    }
+    return type == QTextDocument::StyleSheetResource ? QVariant(QString()) : QVariant(QByteArray());
+  }
+
+ private:
+  WebBoxView* box_;
+};
 
 QUrl AdvertPageUrl(const QString& host, int port) {
   QUrl url;
@@ -38,7 +67,7 @@ QUrl AdvertPageUrl(const QString& host, int port) {
 }
 
 WebBoxView::WebBoxView(QWidget* parent)
-    : view_(new QTextBrowser(parent)), network_(new QNetworkAccessManager(view_)) {
+    : view_(new WebBoxBrowser(this, parent)), network_(new QNetworkAccessManager(view_)) {
   // Connected first, so it is told before anyone who deletes this object on the same signal.
   watchView_ = QObject::connect(view_, &QObject::destroyed, [this] { viewGone_ = true; });
   view_->setOpenLinks(false);
@@ -54,6 +83,8 @@ WebBoxView::~WebBoxView() {
     QObject::disconnect(loading_, nullptr, nullptr, nullptr);  // no Finished into a dying view
     loading_->abort();
   }
+  DropPictures();
+  if (!viewGone_) static_cast<WebBoxBrowser*>(view_)->Forget();
   // The view belongs to its parent widget when it has one; a view already destroyed
   // (this object then goes from its destroyed signal) is not deleted twice.
   if (viewGone_) return;
@@ -65,6 +96,7 @@ WebBoxView::~WebBoxView() {
 QWidget* WebBoxView::widget() const { return view_; }
 
 void WebBoxView::Load(const QUrl& url) {
+  DropPictures();
   if (loading_) {
     QObject::disconnect(loading_, nullptr, nullptr, nullptr);
     loading_->abort();
@@ -86,8 +118,55 @@ void WebBoxView::Finished(QNetworkReply* reply) {
   if (!reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) return;
   current_ = reply->url();
   QByteArray body = reply->readAll();
+  // Pictures are named relative to the page; the document keeps them under the
+  // resolved address.
+  view_->document()->setBaseUrl(current_);
   view_->setHtml(DecodePage(body, reply->rawHeader("Content-Type")));
   if (onPageLoaded) onPageLoaded();
+}
+
+void WebBoxView::DropPictures() {
+  for (const QPointer<QNetworkReply>& r : pictures_) {
+    if (!r) continue;
+    QObject::disconnect(r, nullptr, nullptr, nullptr);
+    r->abort();
+    r->deleteLater();
+  }
+  pictures_.clear();
+  asked_.clear();
+}
+
+void WebBoxView::FetchPicture(const QUrl& url) {
+  if (asked_.contains(url) || asked_.size() >= kPicturesPerPage) return;
+  asked_.insert(url);
+  QNetworkRequest request(url);
+  request.setTransferTimeout(kTransferTimeoutMs);
+  // A redirect may not lead off the web (to file: or elsewhere): Qt follows only
+  // http and https, and not from https down to http.
+  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+  QNetworkReply* reply = network_->get(request);
+  pictures_.append(reply);
+  // A picture larger than the limit is dropped as soon as it says so, or grows so.
+  QObject::connect(reply, &QNetworkReply::downloadProgress, view_, [reply](qint64 received, qint64 total) {
+    if (received > kPictureBytes || total > kPictureBytes) reply->abort();
+  });
+  QObject::connect(reply, &QNetworkReply::finished, view_, [this, reply, url] { PictureFinished(reply, url); });
+}
+
+void WebBoxView::PictureFinished(QNetworkReply* reply, const QUrl& url) {
+  reply->deleteLater();
+  pictures_.removeAll(reply);
+  if (reply->error() != QNetworkReply::NoError || !WebScheme(reply->url())) return;
+  const QByteArray body = reply->readAll();
+  if (body.size() > kPictureBytes) return;
+  // The program's own decoders read what the network gave, as they read its files.
+  const QImage picture = DecodeToQImage(Bytes(body.begin(), body.end()));
+  if (picture.isNull()) return;
+  QTextDocument* document = view_->document();
+  document->addResource(QTextDocument::ImageResource, url, picture);
+  // Lay the page out again: the picture takes its own size now.
+  document->markContentsDirty(0, document->characterCount());
+  view_->viewport()->update();
 }
 
 void WebBoxView::SetFontSize(int size) {

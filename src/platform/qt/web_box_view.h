@@ -1,9 +1,13 @@
 #pragma once
 // The web box's view: loads a page over HTTP in the background and shows it. A load
 // never holds up the window; every page that arrives is reported once it is shown.
-// Links clicked inside the page are loaded the same way.
+// Links clicked inside the page are loaded the same way. The page's pictures come
+// the same way, over http or https only, each within a size limit, and show as they
+// arrive; nothing on the page is ever read from a local file.
 
+#include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QUrl>
 #include <functional>
 
@@ -39,14 +43,25 @@ class WebBoxView {
   // Told each time a page has arrived and is shown.
   std::function<void()> onPageLoaded;
 
+  // Limits on what one page may fetch besides itself.
+  static constexpr qint64 kPictureBytes = 2 * 1024 * 1024;
+  static constexpr int kPicturesPerPage = 64;
+
  private:
+  friend class WebBoxBrowser;
   void Finished(QNetworkReply* reply);
+  // Asked by the view for a picture of the page: starts fetching it once.
+  void FetchPicture(const QUrl& url);
+  void PictureFinished(QNetworkReply* reply, const QUrl& url);
+  void DropPictures();
 
   QTextBrowser* view_;
   QMetaObject::Connection watchView_;
   bool viewGone_ = false;  // the widget went first (with its parent, or deleted directly)
   QNetworkAccessManager* network_;
   QPointer<QNetworkReply> loading_;
+  QList<QPointer<QNetworkReply>> pictures_;  // fetching for the page on show
+  QSet<QUrl> asked_;                         // pictures of this page already fetched or fetching
   QUrl current_;
   int zoom_ = 0;
 };

@@ -1,0 +1,403 @@
+// The real program on a real X server, as a user's hands use it: xdotool moves the
+// pointer, presses and types, and nothing moves the pointer for it before a press.
+// Each test runs twice: on a bare Xvfb and under a window manager (openbox), which
+// places, stacks and moves windows as desktops do. What the program did is read from
+// what a user would see or get: the address the stub xdg-open was given, the favorites
+// table after a delete, the windows on the screen and their places, the screen's
+// pixels. Skipped when Xvfb, xdotool, openbox (for the second run) or the program are
+// missing. Every proxy points at loopback, so nothing leaves the machine.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "browser/fixture_run_directory.h"
+#include "storage/edit_tables_fixture.h"
+#include "support/x_session.h"
+#include "ui/image.h"
+
+namespace fs = std::filesystem;
+using namespace x_session;
+
+namespace {
+
+const char kTitle[] = "Vinkabo_Tamsor专用";
+constexpr int kBoardLeft = 25, kBoardTop = 155;   // 动画框1 in the main window
+constexpr int kPanelLeft = 200, kPanelTop = 192;  // 选择夹1
+
+void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+struct Rect {
+  int x = 0, y = 0, w = 0, h = 0;
+  bool empty() const { return w <= 0 || h <= 0; }
+  bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
+  Rect Intersect(const Rect& o) const {
+    const int l = std::max(x, o.x), t = std::max(y, o.y);
+    const int r = std::min(x + w, o.x + o.w), b = std::min(y + h, o.y + o.h);
+    return Rect{l, t, r - l, b - t};
+  }
+};
+
+// Tiles of the site board in board pixels, as the fixture's skin lays them out: a
+// 32-pixel icon scaled to 50 x 50, the modify sprite 20 x 16.
+Rect IconOfSlot(int slot) { return Rect{110 * (slot - 1) + 55, 25, 50, 50}; }
+Rect ModifyOfSlot(int slot) { return Rect{110 * (slot - 1) + 110, 25, 20, 16}; }
+
+class RealDesktop : public ::testing::TestWithParam<bool> {
+ protected:
+  bool UnderWindowManager() const { return GetParam(); }
+
+  void SetUp() override {
+    const fs::path program = fs::path(VK_BINARY_DIR) / "run" / "vinkabo";
+    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
+    if (UnderWindowManager() && !OnPath("openbox")) GTEST_SKIP() << "needs openbox";
+    if (!fs::exists(program)) GTEST_SKIP() << "the program is not built: " << program;
+    dir_ = std::make_unique<FixtureRunDirectory>(UnderWindowManager() ? "desktop_wm" : "desktop");
+    const fs::path run = dir_->host();
+    fs::copy_file(program, run / "vinkabo", fs::copy_options::overwrite_existing);
+    fs::create_directories(run / "bin");
+    opened_ = run / "opened.txt";
+    // The stub browser notes each address it is given, one a line.
+    std::ofstream(run / "bin" / "xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << opened_.string()
+                                            << "'\nexit 0\n";
+    fs::permissions(run / "bin" / "xdg-open", fs::perms::owner_all);
+    WriteSkin(*dir_);
+
+    display_ = x_.Start();
+    ASSERT_FALSE(display_.empty()) << "Xvfb did not start";
+    if (UnderWindowManager()) {
+      wm_ = Spawn({"openbox"}, {display_});
+      // Ready once it has told the root window its desktops.
+      bool ready = false;
+      for (int i = 0; i < 200 && !ready; ++i) {
+        Pause(50);
+        std::vector<std::string> desk = Xdotool({"get_desktop"});
+        ready = !desk.empty() && desk[0].find_first_not_of("0123456789") == std::string::npos;
+      }
+      ASSERT_TRUE(ready) << "openbox did not start";
+    }
+  }
+
+  void TearDown() override {
+    Kill(app_, SIGKILL);
+    Kill(wm_, SIGTERM);
+    dir_.reset();
+  }
+
+  // alpha and beta, both common, so page 1 of the start shows them in slots 1 and 2.
+  // alpha's description is long enough for a balloon that covers its neighbours.
+  void WriteFavorites(const Text& password, int check) {
+    FavoriteRecord alpha = Favorite("alpha", 0, 1), beta = Favorite("beta", 1, 1);
+    alpha.description =
+        "alpha: a description of several lines\nsecond line of the description\nthird line of the "
+        "description\nfourth line of the description\nfifth line of the description";
+    records_ = {alpha, beta};
+    ASSERT_TRUE(dir_->WriteFavorites(records_));
+    WriteIcons(*dir_, records_);
+    ASSERT_TRUE(dir_->WriteSettings(password, check, 0));
+  }
+
+  std::vector<std::string> Env() const { return LoopbackEnv(display_, dir_->host() + "/bin"); }
+  std::vector<std::string> Xdotool(std::vector<std::string> args) const {
+    args.insert(args.begin(), "xdotool");
+    return OutputLines(args, Env());
+  }
+
+  // Starts the program and waits for its main window.
+  void Launch() {
+    app_ = Spawn({dir_->host() + "/vinkabo"}, Env());
+    for (int i = 0; i < 800 && main_.empty(); ++i) {  // start-up may wait on the network test
+      Pause(50);
+      std::vector<std::string> found = Xdotool({"search", "--onlyvisible", "--name", std::string("^") + kTitle + "$"});
+      if (found.size() == 1) main_ = found[0];
+    }
+    ASSERT_FALSE(main_.empty()) << "no main window";
+    Pause(700);  // the offline tip and the first page settle
+    origin_ = Geometry(main_);
+  }
+
+  // A window's place and size on the screen.
+  Rect Geometry(const std::string& window) {
+    Rect r;
+    for (const std::string& line : Xdotool({"getwindowgeometry", window})) {
+      int a = 0, b = 0;
+      if (std::sscanf(line.c_str(), " Position: %d,%d", &a, &b) == 2) r.x = a, r.y = b;
+      if (std::sscanf(line.c_str(), " Geometry: %dx%d", &a, &b) == 2) r.w = a, r.h = b;
+    }
+    return r;
+  }
+
+  // The first visible window whose title matches, waited for; empty when none came.
+  std::string WaitWindow(const std::string& titlePattern, int ms = 5000) {
+    for (int i = 0; i < ms / 50; ++i) {
+      std::vector<std::string> found = Xdotool({"search", "--onlyvisible", "--name", titlePattern});
+      if (!found.empty()) return found[0];
+      Pause(50);
+    }
+    return {};
+  }
+  bool WaitGone(const std::string& window, int ms = 5000) {
+    for (int i = 0; i < ms / 50; ++i) {
+      bool shown = false;
+      for (const std::string& w : Xdotool({"search", "--onlyvisible", "--name", "."})) shown |= w == window;
+      if (!shown) return true;
+      Pause(50);
+    }
+    return false;
+  }
+  // Keys to a window, after giving it the keyboard as a user's click on it would.
+  void KeysTo(const std::string& window, const std::vector<std::string>& keys) {
+    if (UnderWindowManager()) Xdotool({"windowactivate", "--sync", window});
+    Xdotool({"windowfocus", "--sync", window});
+    Pause(150);
+    for (const std::string& k : keys) Xdotool({"key", "--clearmodifiers", k});
+    Pause(200);
+  }
+  void TypeTo(const std::string& window, const std::string& text) {
+    if (UnderWindowManager()) Xdotool({"windowactivate", "--sync", window});
+    Xdotool({"windowfocus", "--sync", window});
+    Pause(150);
+    Xdotool({"type", "--delay", "30", text});
+  }
+
+  // Screen points of board pixels and window pixels, from where the window really is.
+  void MoveOnBoard(int bx, int by) { MoveOnWindow(kBoardLeft + bx, kBoardTop + by); }
+  void MoveOnWindow(int x, int y) {
+    const Rect w = Geometry(main_);
+    Xdotool({"mousemove", "--sync", std::to_string(w.x + x), std::to_string(w.y + y)});
+    Pause(150);
+  }
+  void MoveToScreen(int x, int y) {
+    Xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y)});
+    Pause(150);
+  }
+  // Press and release where the pointer is; nothing moves it.
+  void Click() {
+    Xdotool({"click", "1"});
+    Pause(400);
+  }
+  // A board rectangle on the screen.
+  Rect OnScreen(const Rect& board) {
+    const Rect w = Geometry(main_);
+    return Rect{w.x + kBoardLeft + board.x, w.y + kBoardTop + board.y, board.w, board.h};
+  }
+
+  // What the stub browser was given, waited for until `count` addresses came.
+  std::vector<std::string> Opened(size_t count, int ms = 3000) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < ms / 50; ++i) {
+      lines.clear();
+      std::ifstream in(opened_);
+      for (std::string line; std::getline(in, line);)
+        if (!line.empty()) lines.push_back(line);
+      if (lines.size() >= count) break;
+      Pause(50);
+    }
+    return lines;
+  }
+
+  // Waits for the program to end by itself.
+  bool Ended() {
+    int status = 0;
+    for (int i = 0; i < 400; ++i) {
+      if (waitpid(app_, &status, WNOHANG) == app_) {
+        app_ = -1;
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+      }
+      Pause(50);
+    }
+    return false;
+  }
+
+  // A picture of part of the screen, taken with test_qt's grab mode.
+  Image Grab(const Rect& r) {
+    const fs::path grabber = fs::path(VK_BINARY_DIR) / "test_qt";
+    const fs::path file = fs::path(dir_->host()) / "grab.png";
+    std::vector<std::string> env = Env();
+    env.push_back("VK_GRAB_TO=" + file.string());
+    env.push_back("VK_GRAB_RECT=" + std::to_string(r.x) + "," + std::to_string(r.y) + "," + std::to_string(r.w) +
+                  "," + std::to_string(r.h));
+    fs::remove(file);
+    OutputLines({grabber.string(), "--gtest_filter=ScreenGrab.*"}, env);
+    std::ifstream in(file, std::ios::binary);
+    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return DecodePicture(bytes);
+  }
+
+  std::unique_ptr<FixtureRunDirectory> dir_;
+  std::vector<FavoriteRecord> records_;
+  fs::path opened_;
+  std::string display_, main_;
+  Rect origin_;
+  XServer x_;
+  pid_t app_ = -1, wm_ = -1;
+};
+
+// The password prompt of the modify sprite is open while the user moves onto the next
+// tile's icon; they cancel it and click where the pointer now is. The click opens the
+// site under the pointer, not the tile the pointer was last seen on.
+TEST_P(RealDesktop, ClickAfterACancelledPromptOpensTheSiteUnderThePointer) {
+  WriteFavorites(Text("pw"), 1);
+  Launch();
+  const Rect modify1 = ModifyOfSlot(1), icon2 = IconOfSlot(2);
+  MoveOnBoard(modify1.x + 10, modify1.y + 8);
+  Click();
+  const std::string prompt = WaitWindow("^" + std::string("收藏夹管理登入") + "$");
+  ASSERT_FALSE(prompt.empty()) << "no password prompt";
+  MoveOnBoard(icon2.x + 25, icon2.y + 25);  // the prompt is modal: the window hears nothing of this
+  KeysTo(prompt, {"Escape"});
+  ASSERT_TRUE(WaitGone(prompt));
+  Pause(300);
+  Click();
+  EXPECT_EQ(Opened(1), (std::vector<std::string>{records_[1].address}));
+}
+
+// A refused password's message box is answered with the pointer on the next tile's
+// modify sprite; the click there opens the modify page on that favorite, which the
+// delete button then deletes.
+TEST_P(RealDesktop, ClickAfterAnAnsweredMessageEditsTheFavoriteUnderThePointer) {
+  WriteFavorites(Text("pw"), 1);
+  Launch();
+  const Rect modify1 = ModifyOfSlot(1), modify2 = ModifyOfSlot(2);
+  MoveOnBoard(modify1.x + 10, modify1.y + 8);
+  Click();
+  std::string prompt = WaitWindow("^" + std::string("收藏夹管理登入") + "$");
+  ASSERT_FALSE(prompt.empty()) << "no password prompt";
+  TypeTo(prompt, "wrong");
+  KeysTo(prompt, {"Return"});
+  const std::string refusal = WaitWindow("^" + std::string("你想做什么") + "\\?$");
+  ASSERT_FALSE(refusal.empty()) << "no refusal message";
+  MoveOnBoard(modify2.x + 10, modify2.y + 8);
+  KeysTo(refusal, {"Return"});
+  ASSERT_TRUE(WaitGone(refusal));
+  Pause(300);
+  Click();
+  prompt = WaitWindow("^" + std::string("收藏夹管理登入") + "$");
+  ASSERT_FALSE(prompt.empty()) << "no password prompt after the second press";
+  TypeTo(prompt, "pw");
+  KeysTo(prompt, {"Return"});
+  ASSERT_TRUE(WaitGone(prompt));
+  Pause(300);
+  // 删除 on the modify page, then the question and the two messages.
+  MoveOnWindow(kPanelLeft + 148 + 40, kPanelTop + 252 + 15);
+  Click();
+  for (const char* caption : {"^信息：$", "^恭喜!!$", "^信息：$"}) {
+    const std::string box = WaitWindow(caption);
+    ASSERT_FALSE(box.empty()) << "no box " << caption;
+    KeysTo(box, {"Return"});
+  }
+  ASSERT_TRUE(Ended()) << "the program did not end after the delete";
+  std::vector<edit_fixture::StoredFavorite> left = edit_fixture::ReadFavoritesIn(dir_->runDirectory());
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].record.siteName, "alpha") << "the favorite under the pointer was deleted, not the other";
+}
+
+// A showing balloon takes no click: the modify sprite and the next icon under it get them.
+TEST_P(RealDesktop, ClicksReachWhatAShowingTipCovers) {
+  WriteFavorites(Text(), 1);
+  Launch();
+  const Rect icon1 = IconOfSlot(1);
+  // Into the icon's lower left: the description tip stands above the pointer.
+  MoveOnBoard(icon1.x + 5, icon1.y + icon1.h - 5);
+  std::string tip = WaitWindow("^" + std::string("气球提示框1") + "$");
+  ASSERT_FALSE(tip.empty()) << "no description tip";
+  Rect balloon = Geometry(tip);
+  // Its body, without the pointer below it and a margin for the rounded corners.
+  Rect body{balloon.x + 4, balloon.y + 4, balloon.w - 8, balloon.h - 8 - 14};
+  const Rect modify1 = OnScreen(ModifyOfSlot(1)).Intersect(body);
+  ASSERT_FALSE(modify1.empty()) << "the tip does not cover the modify sprite";
+  MoveToScreen(modify1.x + modify1.w / 2, modify1.y + modify1.h / 2);
+  ASSERT_EQ(WaitWindow("^" + std::string("气球提示框1") + "$", 200), tip) << "the tip went before the click";
+  Click();
+  const std::string prompt = WaitWindow("^" + std::string("收藏夹管理登入") + "$");
+  ASSERT_FALSE(prompt.empty()) << "the click on the covered modify sprite did not arrive";
+  KeysTo(prompt, {"Escape"});
+  ASSERT_TRUE(WaitGone(prompt));
+
+  MoveOnBoard(icon1.x + 5, icon1.y + icon1.h - 5);
+  tip = WaitWindow("^" + std::string("气球提示框1") + "$");
+  ASSERT_FALSE(tip.empty()) << "no description tip the second time";
+  balloon = Geometry(tip);
+  body = Rect{balloon.x + 4, balloon.y + 4, balloon.w - 8, balloon.h - 8 - 14};
+  const Rect icon2 = OnScreen(IconOfSlot(2)).Intersect(body);
+  ASSERT_FALSE(icon2.empty()) << "the tip does not cover the next icon";
+  MoveToScreen(icon2.x + icon2.w / 2, icon2.y + icon2.h / 2);
+  Click();
+  EXPECT_EQ(Opened(1), (std::vector<std::string>{records_[1].address}));
+}
+
+// The window moved away from where it started (by the user, or placed by the window
+// manager): the settings tip points at the settings button where it now is, and the
+// window stays where it was put.
+TEST_P(RealDesktop, TipsFollowTheWindowWhereverItIs) {
+  WriteFavorites(Text(), 0);
+  Launch();
+  if (!UnderWindowManager()) {
+    EXPECT_EQ(origin_.x, 50);
+    EXPECT_EQ(origin_.y, 50);
+  }
+  EXPECT_EQ(origin_.w, 800);
+  EXPECT_EQ(origin_.h, 650);
+  Xdotool({"windowmove", "--sync", main_, "310", "190"});
+  Pause(500);
+  Rect now = Geometry(main_);
+  ASSERT_EQ(now.x, 310);
+  ASSERT_EQ(now.y, 190);
+  // Over 按钮2 (667, 3, 80 x 20): the settings tip's pointer touches (left + 667, top + 30).
+  MoveOnWindow(667 + 40, 3 + 10);
+  MoveOnWindow(667 + 42, 3 + 10);
+  const std::string tip = WaitWindow("^" + std::string("气球提示框1") + "$");
+  ASSERT_FALSE(tip.empty()) << "no settings tip";
+  const Rect balloon = Geometry(tip);
+  const int tipX = 310 + 667, tipY = 190 + 30;
+  EXPECT_LE(std::abs(balloon.y - tipY), 2) << "balloon at " << balloon.x << "," << balloon.y;
+  EXPECT_TRUE(balloon.x <= tipX && tipX < balloon.x + balloon.w)
+      << "balloon from x " << balloon.x << " wide " << balloon.w;
+  now = Geometry(main_);
+  EXPECT_EQ(now.x, 310);
+  EXPECT_EQ(now.y, 190);
+}
+
+// A message box comes above the main window it blocks, also where a window manager
+// stacks the windows: its middle shows the box, not the board below.
+TEST_P(RealDesktop, MessageBoxesShowAboveTheMainWindow) {
+  WriteFavorites(Text("pw"), 1);
+  Launch();
+  const Rect modify1 = ModifyOfSlot(1);
+  MoveOnBoard(modify1.x + 10, modify1.y + 8);
+  Click();
+  const std::string prompt = WaitWindow("^" + std::string("收藏夹管理登入") + "$");
+  ASSERT_FALSE(prompt.empty()) << "no password prompt";
+  TypeTo(prompt, "wrong");
+  KeysTo(prompt, {"Return"});
+  const std::string refusal = WaitWindow("^" + std::string("你想做什么") + "\\?$");
+  ASSERT_FALSE(refusal.empty()) << "no refusal message";
+  Pause(300);
+  const Rect box = Geometry(refusal);
+  const Rect main = Geometry(main_);
+  ASSERT_FALSE(box.Intersect(main).empty()) << "the box lies beside the window: nothing to see";
+  const Rect middle = Rect{box.x + box.w / 2 - 2, box.y + box.h / 2 - 2, 4, 4};
+  const Image shot = Grab(middle);
+  ASSERT_FALSE(shot.empty());
+  const std::uint8_t* p = shot.pixels();
+  EXPECT_FALSE(p[0] == 0 && p[1] == 96 && p[2] == 192) << "the board shows where the box should be";
+  KeysTo(refusal, {"Return"});
+  EXPECT_TRUE(WaitGone(refusal));
+}
+
+INSTANTIATE_TEST_SUITE_P(BareAndManaged, RealDesktop, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? std::string("UnderOpenbox") : std::string("BareXvfb");
+                         });
+
+}  // namespace
