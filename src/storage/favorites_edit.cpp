@@ -61,7 +61,13 @@ FavoriteEditResult DeleteFavorite(const Text& key, const std::function<bool()>& 
   if (!OpenRecordFile(path)) return OpenFailed(report);
   if (confirm && !confirm()) return Finish(FavoriteEditOutcome::kCancelled, Text(), path, report);
   if (!FindByName(key)) return Finish(FavoriteEditOutcome::kNotFound, Text(), path, report);
-  if (!DeleteRecord() || !PurgeDeletedRecords())
-    return Finish(FavoriteEditOutcome::kDeleteFailed, RecordFileErrorText(), path, report);
+  if (!DeleteRecord()) return Finish(FavoriteEditOutcome::kDeleteFailed, RecordFileErrorText(), path, report);
+  if (!PurgeDeletedRecords()) {
+    Text why = RecordFileErrorText();
+    // The user is told the favorite is still there: left marked, it would vanish with
+    // the next delete's purge. A failed purge leaves the current record where it was.
+    UndeleteRecord();
+    return Finish(FavoriteEditOutcome::kDeleteFailed, std::move(why), path, report);
+  }
   return Finish(FavoriteEditOutcome::kDone, Text(), path, report);
 }

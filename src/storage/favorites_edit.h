@@ -18,7 +18,7 @@ enum class FavoriteEditOutcome {
   kCancelled,     // the delete question was answered with Cancel
   kNotFound,      // no record has the key as its site name
   kModifyFailed,  // the record was found but could not be rewritten
-  kDeleteFailed,  // the record was found but could not be removed
+  kDeleteFailed,  // the record was found but could not be removed; the file is as it was
   kDone,          // added, rewritten or removed
 };
 

@@ -187,6 +187,14 @@ int ReadAt(OpenFile& of, std::int64_t pos, void* out, std::size_t n, int short_c
   return kFileOk;
 }
 
+// Reads records the header counts: finding none there is a short read as well (-62).
+int ReadRecords(OpenFile& of, std::int64_t pos, void* out, std::size_t n) {
+  std::size_t got = 0;
+  int rc = of.main.file->Read(pos, out, n, &got);
+  if (rc != kFileOk) return rc;
+  return got < n ? -62 : kFileOk;
+}
+
 // The count and next id at offset 16 (the caller holds the header lock).
 int ReadCounts(OpenFile& of, std::int32_t* count, std::int32_t* next_id) {
   unsigned char b[8];
@@ -373,7 +381,7 @@ bool OpenRecordFile(const Text& path) {
   Engine& e = op.e;
   if (path.empty()) return Fail(kFileNotFound);
   const Text full = FullPath(WithDefaultExtension(path));
-  if (full.size() > kMaxFullPath) return Fail(kFileBadPath);
+  if (CharacterCount(full) > kMaxFullPath) return Fail(kFileBadPath);
   for (const auto& f : e.files)
     if (SameTextIgnoringCase(f->fullPath, full)) return Fail(-38);
 
@@ -449,6 +457,8 @@ bool OpenRecordFile(const Text& path) {
       return Fail(-22);
     f.name = Text(reinterpret_cast<const char*>(d + kDefOffName));
     f.size = StoredSize(f.type, f.width);
+    // Record lengths are int32: a value ending past 0x7FFFFFFF fits no record at all.
+    if (static_cast<std::int64_t>(f.offset) + f.size > INT32_MAX) return Fail(-22);
     needs_memo = needs_memo || IsMemoType(f.type);
   }
 
@@ -467,11 +477,7 @@ bool OpenRecordFile(const Text& path) {
     if (GetI32(mh + kMemoOffVersion) != of->version) return Fail(-36);
     std::int64_t memo_length = 0;
     if (m.file->Length(&memo_length) != kFileOk) return Fail(-35);
-    if (memo_length / kBlockSize < blocks) {
-      unsigned char b[4];
-      PutI32(b, static_cast<std::int32_t>(memo_length / kBlockSize));
-      if (m.file->Write(kMemoOffBlockCount, b, 4) != kFileOk) return Fail(-35);
-    }
+    if (memo_length / kBlockSize < blocks && RepairShortMemoFile(m, memo_length) != kFileOk) return Fail(-35);
     UnlockWhole(m);
   }
 
@@ -531,8 +537,8 @@ void FirstRecord() {
 bool SkipRecords(int n) {
   Operation op;
   Engine& e = op.e;
+  if (n == 0) return true;  // moves nothing, so needs no file
   if (!e.current) return Fail(-67);
-  if (n == 0) return true;
   OpenFile& of = *e.current;
   std::int32_t c = 0;
   int rc = LockedRecordCount(of, std::max(LockWaitMs(), kRecordCountWaitMs), &c);
@@ -560,14 +566,13 @@ FieldValue ReadField(int field) {
   FieldValue result = empty;
   std::int32_t memo_ref = 0;
   int rc = WithByteLock(of.main, start, 0, [&] {
-    if (d.size > of.recordLength && d.size > 4096) {
-      // A text wider than its record (a damaged definition): no buffer beyond the file.
-      std::int64_t length = 0;
-      int lrc = of.main.file->Length(&length);
-      if (lrc != kFileOk) return lrc;
-      if (pos >= length) return static_cast<int>(kFileBadSeek);
-      if (pos + d.size > length) return -46;
-    }
+    // The field's place is checked against the file before a buffer of its width is
+    // made: a damaged width must not cost more memory than the file holds.
+    std::int64_t length = 0;
+    int lrc = of.main.file->Length(&length);
+    if (lrc != kFileOk) return lrc;
+    if (pos >= length) return static_cast<int>(kFileBadSeek);
+    if (pos + d.size > length) return -46;
     if (d.type == kTypeText) {
       Text t(size, '\0');
       int rrc = ReadAt(of, pos, t.data(), size, -46);
@@ -676,6 +681,9 @@ int AppendWithValues(OpenFile& of, const std::vector<OptionalFieldValue>& values
     if (arc != kFileOk) return arc;
     if (c < 0) c = 0;
     if (next <= 0) next = 1;
+    // The header could not hold the count or the id after this record: a file the next
+    // open would refuse. Refuse the append instead, before anything is written.
+    if (c == INT32_MAX || next == INT32_MAX) return -22;
     const std::int64_t start = of.RecordStart(c);
     return WithByteLock(of.main, start, 0, [&] {
       int brc = RequireLength(of, start, kFileBadSeek);
@@ -756,7 +764,7 @@ bool FindRecord(const std::function<bool()>& condition) {
     const std::int64_t lock_at = of.RecordStart(k);
     rc = LockByte(of.main, lock_at);
     if (rc != kFileOk) break;
-    rc = ReadAt(of, lock_at, record.data(), record.size(), -62);
+    rc = ReadRecords(of, lock_at, record.data(), record.size());
     if (rc == kFileOk && record.empty()) rc = -62;
     if (rc != kFileOk) {
       UnlockByte(of.main, lock_at);
@@ -816,6 +824,25 @@ bool DeleteRecord() {
   return rc == kFileOk || Fail(rc);
 }
 
+bool UndeleteRecord() {
+  Operation op;
+  Engine& e = op.e;
+  if (!e.current) return Fail(-67);
+  OpenFile& of = *e.current;
+  if (of.current < 0) return Fail(-60);
+  int rc = WithCurrentRecord(of, [&](std::int64_t start) {
+    int urc = RequireLength(of, start + 1, -60);
+    unsigned char b[4];
+    if (urc == kFileOk) urc = ReadAt(of, start, b, 4, -62);
+    if (urc != kFileOk) return urc;
+    const std::int32_t id = GetI32(b);
+    if (id >= 0 || id == INT32_MIN) return urc;  // not marked (INT32_MIN has no positive)
+    PutI32(b, -id);
+    return JournaledWrite(of, start, start, b, 4);
+  });
+  return rc == kFileOk || Fail(rc);
+}
+
 bool PurgeDeletedRecords() {
   Operation op;
   Engine& e = op.e;
@@ -827,13 +854,14 @@ bool PurgeDeletedRecords() {
   std::int32_t count = 0;
   if (rc == kFileOk) rc = ReadCounts(of, &count, nullptr);
   if (count < 0) count = 0;
-  if (rc == kFileOk && of.recordLength > kMaxRecordBuffer) rc = -45;
+  if (rc == kFileOk && count > 0 && of.recordLength > kMaxRecordBuffer) rc = -45;
 
   const std::int64_t len = of.recordLength;
   const std::int64_t per_chunk = std::max<std::int64_t>(1, kPurgeChunkBytes / len);
   std::vector<unsigned char> buf;
   // Four spare bytes: a record shorter than its id still reads one.
-  if (rc == kFileOk) buf.resize(static_cast<std::size_t>(per_chunk * len + 4), 0);
+  if (rc == kFileOk && count > 0)
+    buf.resize(static_cast<std::size_t>(std::min<std::int64_t>(per_chunk, count) * len + 4), 0);
   std::int64_t kept = 0;
   bool dropped = false;
   std::vector<std::int32_t> memo_refs, kept_refs;
@@ -848,7 +876,7 @@ bool PurgeDeletedRecords() {
   };
   for (std::int64_t i = 0; rc == kFileOk && i < count; i += per_chunk) {
     const std::int64_t n = std::min<std::int64_t>(per_chunk, count - i);
-    rc = ReadAt(of, of.RecordStart(i), buf.data(), static_cast<std::size_t>(n * len), -62);
+    rc = ReadRecords(of, of.RecordStart(i), buf.data(), static_cast<std::size_t>(n * len));
     if (rc != kFileOk) break;
     std::int64_t out = 0, first_moved = -1;
     for (std::int64_t j = 0; j < n; ++j) {
@@ -857,7 +885,7 @@ bool PurgeDeletedRecords() {
       // A dropped record's memo values go back to the memo file once the file no longer
       // holds it; a kept record's chains are what the leak check must not take.
       for (const FieldDef& d : of.fields) {
-        if (!IsMemoType(d.type) || d.offset + 4 > len || !of.memo.file) continue;
+        if (!IsMemoType(d.type) || static_cast<std::int64_t>(d.offset) + 4 > len || !of.memo.file) continue;
         std::int32_t ref = GetI32(p + d.offset);
         if (ref != 0) (drop ? memo_refs : kept_refs).push_back(ref);
       }

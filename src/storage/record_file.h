@@ -163,6 +163,9 @@ bool FindRecord(const std::function<bool()>& condition);
 // Marks the current record deleted (its id negated); it stays counted until purged.
 bool DeleteRecord();
 
+// Takes back DeleteRecord: a negative id of the current record is made positive again.
+bool UndeleteRecord();
+
 // Removes every deleted record, compacting the file in place; current record := 0.
 bool PurgeDeletedRecords();
 

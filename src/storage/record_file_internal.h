@@ -146,6 +146,11 @@ int RecoverJournals(OpenFile& of);
 // Tests and benchmarks compare against the engine without its journal.
 bool JournalEnabled();
 
+// The open's repair of a memo file shorter than its block count: the count lowered to
+// the blocks present but never below 1 (block 0 is the header), and the free list cut
+// where it leaves the file, so that the header stays one the next open accepts.
+int RepairShortMemoFile(LockedHandle& memo, std::int64_t length);
+
 // ---- Paths (record_file_paths.cpp) ----
 
 // "." and "EDB" appended when the last component has no extension ("EDB" alone after a
@@ -158,6 +163,9 @@ Text FullPath(const Text& path);
 Text BaseName(const Text& path);
 // Same path with the extension replaced by "EDT".
 Text MemoPath(const Text& path);
+// Characters of a GBK text (a double-byte character counts one): the unit of the
+// full-path limit.
+std::size_t CharacterCount(const Text& path);
 // Case-insensitive comparison of GBK texts (ASCII letters fold; double-byte characters
 // compare as they are).
 bool SameTextIgnoringCase(const Text& a, const Text& b);

@@ -301,6 +301,40 @@ void ReleaseMemoBlocks(LockedHandle& h, const std::vector<std::int32_t>& blocks)
   UnlockByte(h, 0);
 }
 
+int RepairShortMemoFile(LockedHandle& h, std::int64_t length) {
+  MemoHeader mh;
+  int rc = mh.Read(h);
+  if (rc != kFileOk) return rc;
+  const std::int64_t present = length / kBlockSize;
+  if (present >= mh.blockCount) return kFileOk;
+  mh.blockCount = static_cast<std::int32_t>(std::max<std::int64_t>(1, present));
+  // The free blocks still in the file, from the head up to the first one that is not
+  // (or that is not a sound member of the list): the list ends there.
+  std::int32_t kept = 0, last = 0, r = mh.firstFree;
+  std::unordered_set<std::int32_t> seen;
+  while (r > 0 && r < mh.blockCount && !seen.count(r)) {
+    BlockHeader bh;
+    rc = ReadBlockHeader(h, r, &bh);
+    if (rc == kMemoError) break;
+    if (rc != kFileOk) return rc;
+    if (bh.used != 0 || bh.prev != last) break;
+    seen.insert(r);
+    ++kept;
+    last = r;
+    r = bh.next;
+  }
+  if (r != 0) {
+    if (last == 0) {
+      mh.firstFree = 0;
+    } else {
+      rc = WriteBlockWord(h, last, kBlockOffNext, 0);
+      if (rc != kFileOk) return rc;
+    }
+  }
+  mh.freeCount = kept;
+  return mh.Write(h);
+}
+
 void FreeMemo(LockedHandle& h, std::int32_t ref) {
   std::int32_t unused = 0;
   std::vector<std::int32_t> blocks;

@@ -98,6 +98,12 @@ Text MemoPath(const Text& path) {
   return (dot == Text::npos ? path + "." : path.substr(0, dot + 1)) + "EDT";
 }
 
+std::size_t CharacterCount(const Text& path) {
+  std::size_t n = 0;
+  ForEachChar(path, [&](std::size_t, std::size_t) { ++n; });
+  return n;
+}
+
 bool SameTextIgnoringCase(const Text& a, const Text& b) {
   if (a.size() != b.size()) return false;
   bool equal = true;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/locked_file.h"
 #include "storage/edit_tables_fixture.h"
 #include "storage/favorites_edit.h"
 #include "storage/record_file.h"
@@ -102,6 +103,34 @@ TEST_F(FavoritesEdit, DeletingTheOnlyRecordLeavesAnEmptyTable) {
   EXPECT_EQ(DeleteFavorite(Text("only"), [] { return true; }).outcome, FavoriteEditOutcome::kDone);
   EXPECT_TRUE(ReadFavorites(dir).empty());
   EXPECT_EQ(NextRecordId(TablePath()), nextId);
+}
+
+TEST_F(FavoritesEdit, ADeleteWhosePurgeFailsChangesNothing) {
+  ASSERT_TRUE(CreateFavoritesTable(dir, {Favorite("a"), Favorite("b"), Favorite("c")}));
+  const std::string before = TableBytes();
+  {
+    // While the question is asked, another program takes a byte of the last record:
+    // the purge cannot lock the whole file.
+    int error = 0;
+    std::unique_ptr<LockedFile> other = PosixFileSystem().OpenExisting(dir.HostOf("\\数据库.edb"), &error);
+    ASSERT_TRUE(other) << error;
+    RecordFileDescription d;
+    ASSERT_TRUE(OpenRecordFile(TablePath()) && DescribeRecordFile(&d));
+    CloseRecordFile(TablePath());
+    FavoriteEditResult r = DeleteFavorite(Text("b"), [&] {
+      return other->Lock(d.dataStart + 2 * d.recordLength, 1) == kFileOk;
+    });
+    EXPECT_EQ(r.outcome, FavoriteEditOutcome::kDeleteFailed);
+    EXPECT_EQ(r.errorText, RecordFileErrorTextOf(-13));
+    EXPECT_TRUE(TableBytes() == before) << "the failed delete changed the file";
+  }
+  // The favorite the user was told is still there stays there after the next delete.
+  EXPECT_EQ(DeleteFavorite(Text("c"), [] { return true; }).outcome, FavoriteEditOutcome::kDone);
+  std::vector<StoredFavorite> all = ReadFavorites(dir);
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[0].record.siteName, Text("a"));
+  EXPECT_EQ(all[1].record.siteName, Text("b"));
+  EXPECT_GT(all[1].id, 0);
 }
 
 }  // namespace

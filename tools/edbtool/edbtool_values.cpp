@@ -3,6 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+
+#include "storage/record_file_format.h"
 
 namespace edbtool {
 
@@ -16,6 +19,13 @@ bool ParseInt(const std::string& s, std::int64_t* out) {
   return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size();
 }
 
+// Digits that from_chars read whole but that do not fit 64 bits.
+bool IntegerTooLong(const std::string& s) {
+  std::int64_t v = 0;
+  auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+  return !s.empty() && r.ec == std::errc::result_out_of_range && r.ptr == s.data() + s.size();
+}
+
 bool ParseReal(const std::string& s, double* out) {
   // from_chars does not take a leading '+'; nobody writes one for these files anyway.
   auto r = std::from_chars(s.data(), s.data() + s.size(), *out);
@@ -27,6 +37,42 @@ int HexDigit(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+// The values each integer type holds.
+struct IntegerRange {
+  std::int64_t lo, hi;
+};
+IntegerRange RangeOf(int type) {
+  switch (type) {
+    case kTypeByte: return {0, 255};
+    case kTypeShort: return {INT16_MIN, INT16_MAX};
+    case kTypeInt: return {INT32_MIN, INT32_MAX};
+    default: return {INT64_MIN, INT64_MAX};
+  }
+}
+
+// A number for an integer field: a whole number inside the field's range (a real
+// written as one, like 5e3, counts). Nothing is wrapped or rounded into the field.
+bool ParseInteger(int type, const std::string& arg, FieldValue* out, std::string* error) {
+  const IntegerRange range = RangeOf(type);
+  const std::string bounds = " (" + std::to_string(range.lo) + " to " + std::to_string(range.hi) + ")";
+  std::int64_t i = 0;
+  double d = 0;
+  if (ParseInt(arg, &i)) {
+    if (i < range.lo || i > range.hi) return *error = "'" + arg + "' is outside the field's range" + bounds, false;
+    *out = FieldValue::Long(i);
+    return true;
+  }
+  if (IntegerTooLong(arg)) return *error = "'" + arg + "' is outside the field's range" + bounds, false;
+  if (!ParseReal(arg, &d)) return false;
+  if (d != std::trunc(d)) return *error = "'" + arg + "' is not a whole number", false;
+  // 2^63 is the first double past INT64_MAX; every other bound is exact.
+  const double hi = type == kTypeLong ? 9223372036854775808.0 : static_cast<double>(range.hi) + 1;
+  if (d < static_cast<double>(range.lo) || d >= hi)
+    return *error = "'" + arg + "' is outside the field's range" + bounds, false;
+  *out = FieldValue::Long(static_cast<std::int64_t>(d));
+  return true;
 }
 
 template <typename T>
@@ -53,6 +99,7 @@ int TypeCode(const std::string& name) {
 }
 
 bool ParseValue(int type, const std::string& arg, FieldValue* out, std::string* error) {
+  error->clear();
   std::int64_t i = 0;
   double d = 0;
   switch (type) {
@@ -60,10 +107,18 @@ bool ParseValue(int type, const std::string& arg, FieldValue* out, std::string* 
     case kTypeShort:
     case kTypeInt:
     case kTypeLong:
-      if (ParseInt(arg, &i)) return Set(out, FieldValue::Long(i));
-      if (ParseReal(arg, &d)) return Set(out, FieldValue::Double(d));
+      if (ParseInteger(type, arg, out, error)) return true;
+      if (!error->empty()) return false;
       break;
     case kTypeFloat:
+      if (ParseReal(arg, &d)) {
+        if (std::fabs(d) > std::numeric_limits<float>::max()) {
+          *error = "'" + arg + "' is outside the range of a float field";
+          return false;
+        }
+        return Set(out, FieldValue::Double(d));
+      }
+      break;
     case kTypeDouble:
       if (ParseReal(arg, &d)) return Set(out, FieldValue::Double(d));
       break;
@@ -72,15 +127,29 @@ bool ParseValue(int type, const std::string& arg, FieldValue* out, std::string* 
       if (arg == "false") return Set(out, FieldValue::Bool(false));
       break;
     case kTypeDateTime:
-      if (ParseReal(arg, &d)) return Set(out, FieldValue::Date(d));
+      if (ParseReal(arg, &d)) {
+        // Files hold dates from 100-01-01 to 9999-12-31; readers clamp anything else.
+        if (d < recfmt::kMinDateTime || d > recfmt::kMaxDateTime) {
+          *error = "'" + arg + "' is outside the dates a field holds (-657434 to 2958465)";
+          return false;
+        }
+        return Set(out, FieldValue::Date(d));
+      }
       break;
     case kTypeSubroutine:
       if (ParseInt(arg, &i) && i >= INT32_MIN && i <= INT32_MAX)
         return Set(out, FieldValue::Subroutine(static_cast<std::int32_t>(i)));
       break;
     case kTypeText:
-    case kTypeMemo:
-      return Set(out, FieldValue::OfText(Utf8ToGbk(arg)));
+    case kTypeMemo: {
+      // Only what GBK holds: anything else would be stored as '?' without a word.
+      Text gbk = Utf8ToGbk(arg);
+      if (GbkToUtf8(gbk) != arg) {
+        *error = "the text is not UTF-8 that GBK can hold";
+        return false;
+      }
+      return Set(out, FieldValue::OfText(std::move(gbk)));
+    }
     case kTypeBytes: {
       if (arg.size() % 2 != 0) break;
       Bytes b;

@@ -192,4 +192,77 @@ TEST_F(EdbtoolTest, FailuresExitWithOneAndTheEngineError) {
   EXPECT_NE(r.err.find("error -22: 指定文件不是数据库文件"), std::string::npos) << r.err;
 }
 
+TEST_F(EdbtoolTest, NumbersOutsideTheFieldsRangeAreRefusedNotWrapped) {
+  ASSERT_EQ(Run({"create", F("n.edb"), "b:byte", "s:short", "i:int", "l:long", "f:float", "d:datetime"}).code, 0);
+  ASSERT_EQ(Run({"append", F("n.edb"), "255", "-32768", "2147483647", "-9223372036854775808", "1e38", "2958465"}).code,
+            0);
+  const std::string before = Slurp(F("n.edb"));
+  struct Case {
+    std::vector<std::string> values;
+    const char* says;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"300"}, "field 1"},
+           {{"-1"}, "field 1"},
+           {{"255.5"}, "field 1"},
+           {{"0", "32768"}, "field 2"},
+           {{"0", "0", "5e9"}, "field 3"},
+           {{"0", "0", "2147483648"}, "field 3"},
+           {{"0", "0", "1.5"}, "field 3"},
+           {{"0", "0", "0", "9223372036854775808"}, "field 4"},
+           {{"0", "0", "0", "1e19"}, "field 4"},
+           {{"0", "0", "0", "0", "1e39"}, "field 5"},
+           {{"0", "0", "0", "0", "0", "2958466"}, "field 6"},
+       }) {
+    std::vector<std::string> append = {"append", F("n.edb")};
+    append.insert(append.end(), c.values.begin(), c.values.end());
+    Result r = Run(append);
+    EXPECT_EQ(r.code, 1) << c.values.back();
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(c.values.back()), std::string::npos) << r.err;
+    std::vector<std::string> modify = {"modify", F("n.edb"), "0"};
+    modify.insert(modify.end(), c.values.begin(), c.values.end());
+    EXPECT_EQ(Run(modify).code, 1) << c.values.back();
+    EXPECT_EQ(Run({"find", F("n.edb"), std::to_string(c.values.size()), c.values.back()}).code, 1);
+  }
+  EXPECT_EQ(Slurp(F("n.edb")), before);  // nothing appended, nothing changed
+}
+
+TEST_F(EdbtoolTest, MalformedArgumentsExitWithOne) {
+  ASSERT_EQ(Run({"create", F("a.edb"), "t:text:4", "n:int"}).code, 0);
+  ASSERT_EQ(Run({"append", F("a.edb"), "x", "1"}).code, 0);
+  const std::string before = Slurp(F("a.edb"));
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"create", F("b.edb"), "t:text:-1"},
+           {"create", F("b.edb"), "t:text:99999999999"},
+           {"create", F("b.edb"), "t:text:4:4"},
+           {"create", F("b.edb"), "n:int:"},
+           {"create", F("b.edb")},
+           {"append", F("a.edb"), "x", " 1"},
+           {"append", F("a.edb"), "x", "0x10"},
+           {"append", F("a.edb"), "x", "nan"},
+           {"append", F("a.edb"), "\xff\xfe", "1"},
+           {"modify", F("a.edb"), "-1", "x"},
+           {"modify", F("a.edb"), "1x", "x"},
+           {"modify", F("a.edb"), "99999999999", "x"},
+           {"modify", F("a.edb")},
+           {"delete", F("a.edb"), "zero"},
+           {"delete", F("a.edb"), "0", "extra"},
+           {"dump", F("a.edb"), "extra"},
+           {"purge", F("a.edb"), "extra"},
+           {"find", F("a.edb"), "n", "1.5"},
+           {"find", F("a.edb"), "nosuch", "1"},
+           {"find", F("a.edb"), "0", "1"},
+       }) {
+    Result r = Run(args);
+    std::string all;
+    for (const auto& a : args) all += a + " ";
+    EXPECT_EQ(r.code, 1) << all;
+    EXPECT_NE(r.err.find("edbtool: "), std::string::npos) << all;
+  }
+  EXPECT_EQ(Slurp(F("a.edb")), before);
+  struct stat st;
+  EXPECT_NE(stat(F("b.edb").c_str(), &st), 0);
+}
+
 }  // namespace
