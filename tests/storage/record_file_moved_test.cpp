@@ -106,10 +106,13 @@ Text MemoFor(std::int32_t key, int ver) {
   std::map<std::int32_t, int> ver;
   int seq = 0;
   for (int round = 0; round < kRounds; ++round) {
-    if (!OpenRecordFile(path)) {
-      usleep(static_cast<useconds_t>(500 + rng() % 2000));
-      continue;
+    // An open fails while somebody purges or opens (the whole-file lock): try again.
+    bool opened = false;
+    for (int attempt = 0; attempt < 200 && !opened; ++attempt) {
+      opened = OpenRecordFile(path);
+      if (!opened) usleep(static_cast<useconds_t>(500 + rng() % 2000));
     }
+    if (!opened) continue;
     for (int k = 0, ops = 2 + static_cast<int>(rng() % 4); k < ops; ++k) {
       const int what = static_cast<int>(rng() % 10);
       if (what < 3 || mine.empty()) {
