@@ -4,7 +4,8 @@
 // So that an empty corpus starts from sound files, the first byte chooses between the
 // raw input as the files and a few well-formed files made here with the creation helper,
 // patched at input-chosen positions. Nothing may crash, hang or read out of bounds; a
-// fatal run-time error would mean the engine misjudged a field, so it aborts.
+// fatal run-time error would mean the engine misjudged a field, and a table that opened
+// but no longer opens after the operations would be lost to its user: both abort.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
@@ -175,9 +176,13 @@ void RunOperations(FuzzedDataProvider& in) {
       case 11: CurrentRecordId(); break;
       case 12: RecordFileErrorText(); break;
       default:
-        // Reopen: the repairs of the open run on what the operations left.
+        // Reopen: the repairs of the open run on what the operations left. A table
+        // that opened must keep opening, whatever was done to it since.
         CloseRecordFile();
-        if (!OpenRecordFile(ProgramPath(Dir() + "/f.edb"))) return;
+        if (!OpenRecordFile(ProgramPath(Dir() + "/f.edb"))) {
+          std::fprintf(stderr, "a table that opened no longer opens: error %d\n", RecordFileLastError());
+          std::abort();
+        }
         if (!DescribeRecordFile(&d) || static_cast<int>(d.fields.size()) != fields) return;
         break;
     }

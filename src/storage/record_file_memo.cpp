@@ -76,6 +76,11 @@ struct MemoHeader {
   }
 
   int Write(LockedHandle& h) {
+    // The open refuses a free count that is not below the block count: one taken from a
+    // damaged header must not grow past it and turn a table that opens into one that
+    // never opens again.
+    if (firstFree == 0) freeCount = 0;
+    if (freeCount >= blockCount) freeCount = blockCount - 1;
     PutI32(raw + kMemoOffBlockCount, blockCount);
     PutI32(raw + kMemoOffFreeCount, freeCount);
     PutI32(raw + kMemoOffFirstFree, firstFree);

@@ -125,6 +125,33 @@ TEST_F(DamageTest, AMemoFileCutBelowTheHeadOfItsFreeListDropsTheList) {
   EXPECT_EQ(h.firstFree, 0);
 }
 
+TEST_F(DamageTest, AMemoHeaderWhoseFreeCountLiesStaysOneTheOpenAccepts) {
+  Text p = Path("m.edb");
+  ASSERT_TRUE(CreateRecordFile(p, {{"m", kTypeMemo}}));
+  ASSERT_TRUE(OpenRecordFile(p));
+  for (std::size_t n : {600u, 100u}) {  // blocks 1-2, 3
+    ASSERT_TRUE(AppendBlankRecord());
+    ASSERT_TRUE(WriteField(1, Text(n, 'v')));
+  }
+  CloseRecordFile();
+  // Another tool left a free count of 2 with no free list: the open takes it (2 < 4).
+  auto m = ReadAll(Host("m.EDT"));
+  PutI32At(m, 20, 2);
+  WriteAll(Host("m.EDT"), m);
+  ASSERT_TRUE(OpenRecordFile(p));
+  FirstRecord();
+  ASSERT_TRUE(WriteField(1, Text()));  // blocks 1 and 2 go to the free list
+  CloseRecordFile();
+  ExpectOpensTwice(p);
+  MemoHeader h = MemoHeaderOf(Host("m.EDT"));
+  EXPECT_EQ(h.blocks, 4);
+  EXPECT_LT(h.freeCount, h.blocks);
+  EXPECT_EQ(h.firstFree, 2);
+  ASSERT_TRUE(OpenRecordFile(p));
+  ASSERT_TRUE(SkipRecords(1));
+  EXPECT_EQ(ReadField(1), FieldValue(Text(100, 'v')));
+}
+
 // ---- Offsets, widths and lengths near the int32 limits ----
 
 TEST_F(DamageTest, AFieldThatCannotFitARecordIsRefusedAtOpening) {
