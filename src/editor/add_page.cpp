@@ -58,7 +58,6 @@ void ConfirmAdd(Program& program) {
         MessageBox(program.services, GBK("打开数据库失败"), 0x10);
         break;
       case FavoriteEditOutcome::kAppendFailed:
-      case FavoriteEditOutcome::kWriteFailed:
         MessageBox(program.services, GBK("哦,不,添加失败"), 0x10, GBK("错误"));
         break;
       case FavoriteEditOutcome::kDone:

@@ -1,5 +1,6 @@
 #include "platform/locked_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -92,6 +93,13 @@ class PosixLockedFile final : public LockedFile {
     return kFileOk;
   }
 
+  int Sync() override {
+    while (fdatasync(fd_) != 0) {
+      if (errno != EINTR) return FileErrorFromErrno(errno);
+    }
+    return kFileOk;
+  }
+
   int Lock(std::int64_t offset, std::int64_t length) override { return SetLock(F_WRLCK, offset, length); }
   int Unlock(std::int64_t offset, std::int64_t length) override { return SetLock(F_UNLCK, offset, length); }
 
@@ -152,12 +160,35 @@ class PosixFileSystemImpl final : public FileSystem {
     if (fd < 0) return FileErrorFromErrno(errno);
     PosixLockedFile f(fd);
     int rc = f.Write(0, data, n);
+    if (rc == kFileOk) rc = f.Sync();
+    if (rc == kFileOk) rc = SyncDirectoryOf(host_path);
     if (rc != kFileOk) unlink(host_path.c_str());
     return rc;
   }
 
   int Remove(const std::string& host_path) override {
     return unlink(host_path.c_str()) == 0 ? kFileOk : FileErrorFromErrno(errno);
+  }
+
+  std::vector<std::string> List(const std::string& host_dir) override {
+    std::vector<std::string> names;
+    DIR* d = opendir(host_dir.empty() ? "." : host_dir.c_str());
+    if (!d) return names;
+    while (const dirent* e = readdir(d)) names.emplace_back(e->d_name);
+    closedir(d);
+    return names;
+  }
+
+ private:
+  // A new name is durable only once its directory is.
+  static int SyncDirectoryOf(const std::string& host_path) {
+    const auto slash = host_path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : host_path.substr(0, slash);
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return kFileOk;  // nothing more we can do for it
+    fsync(fd);
+    close(fd);
+    return kFileOk;
   }
 };
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 enum FileError : int {
   kFileOk = 0,
@@ -50,6 +51,8 @@ class LockedFile {
   virtual int Length(std::int64_t* length) = 0;
   // Cuts (or extends with zeros) the file to `length` bytes.
   virtual int Truncate(std::int64_t length) = 0;
+  // Waits until what was written has reached the disk (fdatasync, FlushFileBuffers).
+  virtual int Sync() = 0;
   // Tries once, without waiting, to lock [offset, offset + length) exclusively:
   // 0, -13 when someone else holds a part of it, kLockUnsupported, or another code.
   virtual int Lock(std::int64_t offset, std::int64_t length) = 0;
@@ -63,10 +66,13 @@ class FileSystem {
   // Opens an existing file for reading and writing, shared; never creates one.
   // Null on failure with the code in *error.
   virtual std::unique_ptr<LockedFile> OpenExisting(const std::string& host_path, int* error) = 0;
-  // Creates a new file holding `data`; fails (-6 or the mapped code) when it exists.
+  // Creates a new file holding `data`; fails (-6 or the mapped code) when it exists. The
+  // file and its name are on the disk when this returns.
   virtual int CreateNew(const std::string& host_path, const void* data, std::size_t n) = 0;
   // Removes a file (used to undo a half-made creation).
   virtual int Remove(const std::string& host_path) = 0;
+  // Names (not paths) of the entries of a directory; empty when it cannot be read.
+  virtual std::vector<std::string> List(const std::string& host_dir) = 0;
 };
 
 // The POSIX implementation (open/pread/pwrite/ftruncate, fcntl F_OFD_SETLK).

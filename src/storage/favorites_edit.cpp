@@ -39,14 +39,9 @@ FavoriteEditResult OpenFailed(const FavoriteEditReport& report) {
 FavoriteEditResult AddFavorite(const FavoriteRecord& values, const FavoriteEditReport& report) {
   const Text path = FavoritesTablePath();
   if (!OpenRecordFile(path)) return OpenFailed(report);
-  if (!AppendBlankRecord())
+  // The record and its values in one step: nothing half-made is left by a failure or a kill.
+  if (!AppendRecord(FieldValues(values)))
     return Finish(FavoriteEditOutcome::kAppendFailed, RecordFileErrorText(), path, report);
-  if (!ModifyRecord(FieldValues(values))) {
-    Text why = RecordFileErrorText();
-    // The blank record is still current: take it out again.
-    if (DeleteRecord()) PurgeDeletedRecords();
-    return Finish(FavoriteEditOutcome::kWriteFailed, std::move(why), path, report);
-  }
   return Finish(FavoriteEditOutcome::kDone, Text(), path, report);
 }
 

@@ -14,8 +14,7 @@
 
 enum class FavoriteEditOutcome {
   kOpenFailed,    // the table could not be opened; nothing was written
-  kAppendFailed,  // no blank record could be appended
-  kWriteFailed,   // the values could not be written; the blank record was removed again
+  kAppendFailed,  // the record could not be appended; nothing was written
   kCancelled,     // the delete question was answered with Cancel
   kNotFound,      // no record has the key as its site name
   kModifyFailed,  // the record was found but could not be rewritten
@@ -30,8 +29,8 @@ struct FavoriteEditResult {
 
 using FavoriteEditReport = std::function<void(const FavoriteEditResult&)>;
 
-// Appends a record and stores the nine values in one write. A failed write removes the
-// half-made record again, so no half-filled favorite is ever left behind.
+// Appends a record with the nine values in one engine step, so neither a failure nor a
+// kill leaves a blank or half-filled favorite behind.
 FavoriteEditResult AddFavorite(const FavoriteRecord& values, const FavoriteEditReport& report = {});
 
 // Rewrites all nine fields of the first record (in file order) whose field 1 equals `key`

@@ -238,7 +238,7 @@ void CloseFile(Engine& e, std::size_t index) {
 // the old chain's leftover blocks are added to *leftover, to be released after the
 // record is written).
 int PutValue(OpenFile& of, const FieldDef& d, const FieldValue& v, unsigned char* p,
-             std::vector<std::int32_t>* leftover) {
+             std::vector<std::int32_t>* leftover, std::vector<std::int32_t>* fresh) {
   if (d.type == kTypeText) {
     const Text& t = v.AsText();
     std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(d.size, static_cast<std::int64_t>(t.size()) + 1));
@@ -260,10 +260,92 @@ int PutValue(OpenFile& of, const FieldDef& d, const FieldValue& v, unsigned char
     if (rc != kFileOk) return rc;
     PutI32(p, new_ref);
     leftover->insert(leftover->end(), left.begin(), left.end());
+    if (new_ref != 0) fresh->push_back(new_ref);
     return kFileOk;
   }
   EncodeScalar(d.type, v, p);
   return kFileOk;
+}
+
+// A write that did not reach the record gives back the chains it had made for it.
+void DropFreshChains(OpenFile& of, const std::vector<std::int32_t>& fresh) {
+  for (std::int32_t ref : fresh) FreeMemo(of.memo, ref);
+}
+
+// New memo blocks reach the disk before a record points at them.
+int SyncMemo(OpenFile& of, const std::vector<std::int32_t>& fresh) {
+  if (fresh.empty() || !JournalEnabled() || !of.memo.file) return kFileOk;
+  return of.memo.file->Sync();
+}
+
+std::int32_t IdOf(const unsigned char* p) {
+  const std::int32_t id = GetI32(p);
+  return id == INT32_MIN ? 0 : (id < 0 ? -id : id);
+}
+
+// Takes the current record's lock. A record the caller made current by appending or
+// finding it is found again by its id when another process's purge has moved it, and
+// refused with -44 when it is gone: a write never reaches another record. A dead
+// writer's journal of the record is rolled back before anybody reads it for a write.
+int LockCurrentRecord(OpenFile& of, std::int64_t* start) {
+  *start = of.RecordStart(of.current);
+  int rc = LockByte(of.main, *start);
+  if (rc != kFileOk) return rc;
+  if (of.currentId != 0) {
+    unsigned char b[4];
+    std::size_t got = 0;
+    rc = of.main.file->Read(*start, b, 4, &got);
+    if (rc != kFileOk || got < 4 || IdOf(b) != of.currentId) {
+      UnlockByte(of.main, *start);
+      if (rc != kFileOk) return rc;
+      // The header lock keeps purges out while we look.
+      rc = LockByte(of.main, kOffRecordCount);
+      if (rc != kFileOk) return rc;
+      std::int32_t count = 0;
+      rc = ReadCounts(of, &count, nullptr);
+      std::int64_t found = -1;
+      for (std::int64_t k = 0; rc == kFileOk && k < count; ++k) {
+        rc = ReadAt(of, of.RecordStart(k), b, 4, -62);
+        if (rc == kFileOk && IdOf(b) == of.currentId) found = k;
+        if (found >= 0) break;
+      }
+      if (rc == kFileOk && found < 0) rc = -44;
+      if (rc == kFileOk) {
+        *start = of.RecordStart(found);
+        rc = LockByte(of.main, *start);
+        if (rc == kFileOk) of.current = found;
+      }
+      UnlockByte(of.main, kOffRecordCount);
+      if (rc != kFileOk) return rc;
+    }
+  }
+  rc = RecoverJournal(of, *start);
+  if (rc != kFileOk) UnlockByte(of.main, *start);
+  return rc;
+}
+
+// Runs `body(start)` under the current record's lock (see LockCurrentRecord).
+template <typename Body>
+int WithCurrentRecord(OpenFile& of, Body body) {
+  std::int64_t start = 0;
+  int rc = LockCurrentRecord(of, &start);
+  if (rc != kFileOk) return rc;
+  rc = body(start);
+  int urc = UnlockByte(of.main, start);
+  return rc != kFileOk ? rc : urc;
+}
+
+// Writes `n` bytes at `pos` under a journal kept in the name of the lock at `lock_at`.
+int JournaledWrite(OpenFile& of, std::int64_t lock_at, std::int64_t pos, const void* data, std::size_t n) {
+  Journal j;
+  int rc = BeginJournal(of, lock_at, {{pos, static_cast<std::int64_t>(n)}}, false, &j);
+  if (rc != kFileOk) return rc;
+  rc = of.main.file->Write(pos, data, n);
+  if (rc != kFileOk) {
+    AbortJournal(of, &j);
+    return rc;
+  }
+  return CommitJournal(of, &j);
 }
 
 bool ValidFieldName(const unsigned char* p) { return std::memchr(p, 0, kFieldNameSize) != nullptr; }
@@ -305,9 +387,13 @@ bool OpenRecordFile(const Text& path) {
 
   // Everything opened here closes again when `of` goes out of scope on a failure.
   auto of = std::make_shared<OpenFile>();
-  int rc = OpenWithWait(HostPath(full), LockWaitMs(), &of->main.file);
+  of->hostPath = HostPath(full);
+  int rc = OpenWithWait(of->hostPath, LockWaitMs(), &of->main.file);
   if (rc != kFileOk) return Fail(rc);
   rc = LockWhole(of->main);
+  if (rc != kFileOk) return Fail(rc);
+  // Operations whose owners died half-way are undone before anything is read.
+  rc = RecoverJournals(*of);
   if (rc != kFileOk) return Fail(rc);
 
   // Header.
@@ -445,6 +531,7 @@ void FirstRecord() {
     return;
   }
   e.current->current = 0;
+  e.current->currentId = 0;
 }
 
 bool SkipRecords(int n) {
@@ -459,6 +546,7 @@ bool SkipRecords(int n) {
   if (n < 0 && (c == 0 || of.current == -1)) return Fail(-25);
   if (n > 0 && (c == 0 || of.current >= c)) return Fail(-26);
   of.current = std::clamp<std::int64_t>(of.current + n, -1, c);
+  of.currentId = 0;
   return true;
 }
 
@@ -519,25 +607,26 @@ bool WriteField(int field, const FieldValue& v) {
   if (!Compatible(d.type, v)) FatalRunTimeError(0, GBK("所提供数据的类型与字段类型不匹配"));
   if (of.current < 0) return Fail(-60);
 
-  const std::int64_t start = of.RecordStart(of.current);
-  const std::int64_t pos = start + d.offset;
-  int rc = WithByteLock(of.main, start, 0, [&] {
+  int rc = WithCurrentRecord(of, [&](std::int64_t start) {
+    const std::int64_t pos = start + d.offset;
     int wrc = RequireLength(of, pos + d.size, -60);
     if (wrc != kFileOk) return wrc;
     std::vector<unsigned char> b(static_cast<std::size_t>(d.size), 0);
-    std::vector<std::int32_t> leftover;
+    std::vector<std::int32_t> leftover, fresh;
     if (IsMemoType(d.type)) {
-      // The old reference first: the new value reuses its chain.
+      // The old reference first: its chain is released once the new one is in place.
       wrc = ReadAt(of, pos, b.data(), 4, -46);
-      if (wrc == kFileOk) wrc = PutValue(of, d, v, b.data(), &leftover);
+      if (wrc == kFileOk) wrc = PutValue(of, d, v, b.data(), &leftover, &fresh);
+      if (wrc == kFileOk) wrc = SyncMemo(of, fresh);
     } else if (d.type == kTypeText) {
       const Text& t = v.AsText();
       std::memcpy(b.data(), t.data(), std::min(b.size(), t.size()));
     } else {
       EncodeScalar(d.type, v, b.data());
     }
-    if (wrc == kFileOk) wrc = of.main.file->Write(pos, b.data(), b.size());
-    if (wrc == kFileOk) ReleaseMemoBlocks(of.memo, leftover);
+    if (wrc == kFileOk) wrc = JournaledWrite(of, start, pos, b.data(), b.size());
+    ReleaseMemoBlocks(of.memo, wrc == kFileOk ? leftover : std::vector<std::int32_t>{});
+    if (wrc != kFileOk) DropFreshChains(of, fresh);
     return wrc;
   });
   return rc == kFileOk || Fail(rc);
@@ -554,8 +643,7 @@ bool ModifyRecord(const std::vector<OptionalFieldValue>& values) {
     if (values[i] && !Compatible(of.fields[i].type, *values[i])) return Fail(-72);
   if (of.recordLength > kMaxRecordBuffer) return Fail(-45);
 
-  const std::int64_t start = of.RecordStart(of.current);
-  int rc = WithByteLock(of.main, start, 0, [&] {
+  int rc = WithCurrentRecord(of, [&](std::int64_t start) {
     int mrc = RequireLength(of, start + 1, -60);
     if (mrc != kFileOk) return mrc;
     std::vector<unsigned char> image(static_cast<std::size_t>(of.recordLength));
@@ -564,26 +652,32 @@ bool ModifyRecord(const std::vector<OptionalFieldValue>& values) {
     // A field that does not lie inside the record cannot be copied into its image.
     for (std::size_t i = 0; i < m; ++i)
       if (values[i] && of.fields[i].offset + of.fields[i].size > of.recordLength) return -47;
-    std::vector<std::int32_t> leftover;
+    // New chains first, then the record that points at them, then the old chains go.
+    std::vector<std::int32_t> leftover, fresh;
     for (std::size_t i = 0; mrc == kFileOk && i < m; ++i)
-      if (values[i]) mrc = PutValue(of, of.fields[i], *values[i], image.data() + of.fields[i].offset, &leftover);
+      if (values[i])
+        mrc = PutValue(of, of.fields[i], *values[i], image.data() + of.fields[i].offset, &leftover, &fresh);
+    if (mrc == kFileOk) mrc = SyncMemo(of, fresh);
     // The id is never rewritten.
-    if (mrc == kFileOk && image.size() > 4) mrc = of.main.file->Write(start + 4, image.data() + 4, image.size() - 4);
-    if (mrc == kFileOk) ReleaseMemoBlocks(of.memo, leftover);
+    if (mrc == kFileOk && image.size() > 4) mrc = JournaledWrite(of, start, start + 4, image.data() + 4, image.size() - 4);
+    ReleaseMemoBlocks(of.memo, mrc == kFileOk ? leftover : std::vector<std::int32_t>{});
+    if (mrc != kFileOk) DropFreshChains(of, fresh);
     return mrc;
   });
   return rc == kFileOk || Fail(rc);
 }
 
-bool AppendBlankRecord() {
-  Operation op;
-  Engine& e = op.e;
-  if (!e.current) return Fail(-67);
-  OpenFile& of = *e.current;
-  if (of.recordLength > kMaxRecordBuffer) return Fail(-45);
-  int rc = WithByteLock(of.main, kOffRecordCount, 0, [&] {
+namespace {
+
+// Appends a record holding `values` (fields 1..m; the rest zero). Its memo chains and its
+// bytes are written beyond the counted records first; only then does the header count
+// it, under a journal. A crash or a refused lock before that leaves no record at all.
+int AppendWithValues(OpenFile& of, const std::vector<OptionalFieldValue>& values, std::size_t m) {
+  return WithByteLock(of.main, kOffRecordCount, 0, [&] {
+    int arc = RecoverJournal(of, kOffRecordCount);
+    if (arc != kFileOk) return arc;
     std::int32_t c = 0, next = 0;
-    int arc = ReadCounts(of, &c, &next);
+    arc = ReadCounts(of, &c, &next);
     if (arc != kFileOk) return arc;
     if (c < 0) c = 0;
     if (next <= 0) next = 1;
@@ -596,16 +690,52 @@ bool AppendBlankRecord() {
       if (brc != kFileOk) return brc;
       std::vector<unsigned char> record(static_cast<std::size_t>(std::max(of.recordLength, 4)), 0);
       PutI32(record.data(), next);
-      brc = of.main.file->Write(start, record.data(), static_cast<std::size_t>(of.recordLength));
-      if (brc != kFileOk) return brc;
-      unsigned char b[8];
-      PutI32(b, c + 1);
-      PutI32(b + 4, next + 1);
-      brc = of.main.file->Write(kOffRecordCount, b, sizeof b);
-      if (brc == kFileOk) of.current = c;
+      std::vector<std::int32_t> leftover, fresh;
+      for (std::size_t i = 0; brc == kFileOk && i < m; ++i)
+        if (values[i]) brc = PutValue(of, of.fields[i], *values[i], record.data() + of.fields[i].offset, &leftover, &fresh);
+      if (brc == kFileOk) brc = SyncMemo(of, fresh);
+      if (brc == kFileOk) brc = of.main.file->Write(start, record.data(), static_cast<std::size_t>(of.recordLength));
+      if (brc == kFileOk) {
+        unsigned char b[8];
+        PutI32(b, static_cast<std::int32_t>(static_cast<std::uint32_t>(c) + 1));
+        PutI32(b + 4, static_cast<std::int32_t>(static_cast<std::uint32_t>(next) + 1));
+        brc = JournaledWrite(of, kOffRecordCount, kOffRecordCount, b, sizeof b);
+      }
+      if (brc != kFileOk) {
+        DropFreshChains(of, fresh);
+        return brc;
+      }
+      of.current = c;
+      of.currentId = next;
       return brc;
     });
   });
+}
+
+}  // namespace
+
+bool AppendBlankRecord() {
+  Operation op;
+  Engine& e = op.e;
+  if (!e.current) return Fail(-67);
+  OpenFile& of = *e.current;
+  if (of.recordLength > kMaxRecordBuffer) return Fail(-45);
+  int rc = AppendWithValues(of, {}, 0);
+  return rc == kFileOk || Fail(rc);
+}
+
+bool AppendRecord(const std::vector<OptionalFieldValue>& values) {
+  Operation op;
+  Engine& e = op.e;
+  if (!e.current) return Fail(-67);
+  OpenFile& of = *e.current;
+  const std::size_t m = std::min(values.size(), of.fields.size());
+  for (std::size_t i = 0; i < m; ++i)
+    if (values[i] && !Compatible(of.fields[i].type, *values[i])) return Fail(-72);
+  if (of.recordLength > kMaxRecordBuffer) return Fail(-45);
+  for (std::size_t i = 0; i < m; ++i)
+    if (values[i] && of.fields[i].offset + of.fields[i].size > of.recordLength) return Fail(-47);
+  int rc = AppendWithValues(of, values, m);
   return rc == kFileOk || Fail(rc);
 }
 
@@ -671,6 +801,7 @@ bool FindRecord(const std::function<bool()>& condition) {
   if (rc != kFileOk) return false;
   if (found < 0) return false;
   of.current = found;
+  of.currentId = IdOf(record.data());
   return true;
 }
 
@@ -680,8 +811,7 @@ bool DeleteRecord() {
   if (!e.current) return Fail(-67);
   OpenFile& of = *e.current;
   if (of.current < 0) return Fail(-60);
-  const std::int64_t start = of.RecordStart(of.current);
-  int rc = WithByteLock(of.main, start, 0, [&] {
+  int rc = WithCurrentRecord(of, [&](std::int64_t start) {
     int drc = RequireLength(of, start + 1, -60);
     unsigned char b[4];
     if (drc == kFileOk) drc = ReadAt(of, start, b, 4, -62);
@@ -689,7 +819,7 @@ bool DeleteRecord() {
     const std::int32_t id = GetI32(b);
     if (id <= 0) return drc;  // already marked
     PutI32(b, -id);
-    return of.main.file->Write(start, b, 4);
+    return JournaledWrite(of, start, start, b, 4);
   });
   return rc == kFileOk || Fail(rc);
 }
@@ -700,8 +830,7 @@ bool UndeleteRecord() {
   if (!e.current) return Fail(-67);
   OpenFile& of = *e.current;
   if (of.current < 0) return Fail(-60);
-  const std::int64_t start = of.RecordStart(of.current);
-  int rc = WithByteLock(of.main, start, 0, [&] {
+  int rc = WithCurrentRecord(of, [&](std::int64_t start) {
     int urc = RequireLength(of, start + 1, -60);
     unsigned char b[4];
     if (urc == kFileOk) urc = ReadAt(of, start, b, 4, -62);
@@ -709,7 +838,7 @@ bool UndeleteRecord() {
     const std::int32_t id = GetI32(b);
     if (id >= 0 || id == INT32_MIN) return urc;  // not marked (INT32_MIN has no positive)
     PutI32(b, -id);
-    return of.main.file->Write(start, b, 4);
+    return JournaledWrite(of, start, start, b, 4);
   });
   return rc == kFileOk || Fail(rc);
 }
@@ -721,8 +850,9 @@ bool PurgeDeletedRecords() {
   OpenFile& of = *e.current;
   int rc = LockWhole(of.main);
   if (rc != kFileOk) return Fail(rc == kFileLockViolation || rc == kFileSharingViolation ? rc : -28);
+  rc = RecoverJournals(of);
   std::int32_t count = 0;
-  rc = ReadCounts(of, &count, nullptr);
+  if (rc == kFileOk) rc = ReadCounts(of, &count, nullptr);
   if (count < 0) count = 0;
   if (rc == kFileOk && count > 0 && of.recordLength > kMaxRecordBuffer) rc = -45;
 
@@ -734,7 +864,16 @@ bool PurgeDeletedRecords() {
     buf.resize(static_cast<std::size_t>(std::min<std::int64_t>(per_chunk, count) * len + 4), 0);
   std::int64_t kept = 0;
   bool dropped = false;
-  std::vector<std::int32_t> memo_refs;
+  std::vector<std::int32_t> memo_refs, kept_refs;
+  // Before the first byte moves, everything from there to the end is kept in the journal
+  // with the count and the length: a crash half-way puts the whole file back.
+  Journal journal;
+  bool journaled = false;
+  auto journal_from = [&](std::int64_t from) -> int {
+    if (journaled) return kFileOk;
+    journaled = true;
+    return BeginJournal(of, 0, {{from, of.RecordStart(count) - from}, {kOffRecordCount, 4}}, true, &journal);
+  };
   for (std::int64_t i = 0; rc == kFileOk && i < count; i += per_chunk) {
     const std::int64_t n = std::min<std::int64_t>(per_chunk, count - i);
     rc = ReadRecords(of, of.RecordStart(i), buf.data(), static_cast<std::size_t>(n * len));
@@ -742,14 +881,15 @@ bool PurgeDeletedRecords() {
     std::int64_t out = 0, first_moved = -1;
     for (std::int64_t j = 0; j < n; ++j) {
       unsigned char* p = buf.data() + j * len;
-      if (GetI32(p) < 0) {
-        // Its memo values go back to the memo file once the file no longer holds the
-        // record: a purge that fails half-way must not leave records on freed blocks.
-        for (const FieldDef& d : of.fields) {
-          if (!IsMemoType(d.type) || static_cast<std::int64_t>(d.offset) + 4 > len || !of.memo.file) continue;
-          std::int32_t ref = GetI32(p + d.offset);
-          if (ref != 0) memo_refs.push_back(ref);
-        }
+      const bool drop = GetI32(p) < 0;
+      // A dropped record's memo values go back to the memo file once the file no longer
+      // holds it; a kept record's chains are what the leak check must not take.
+      for (const FieldDef& d : of.fields) {
+        if (!IsMemoType(d.type) || static_cast<std::int64_t>(d.offset) + 4 > len || !of.memo.file) continue;
+        std::int32_t ref = GetI32(p + d.offset);
+        if (ref != 0) (drop ? memo_refs : kept_refs).push_back(ref);
+      }
+      if (drop) {
         dropped = true;
         continue;
       }
@@ -758,21 +898,34 @@ bool PurgeDeletedRecords() {
       ++out;
     }
     if (first_moved >= 0) {
-      rc = of.main.file->Write(of.RecordStart(kept + first_moved), buf.data() + first_moved * len,
-                               static_cast<std::size_t>((out - first_moved) * len));
+      const std::int64_t at = of.RecordStart(kept + first_moved);
+      rc = journal_from(at);
+      if (rc == kFileOk)
+        rc = of.main.file->Write(at, buf.data() + first_moved * len, static_cast<std::size_t>((out - first_moved) * len));
     }
     kept += out;
   }
   if (rc == kFileOk && dropped) {
+    rc = journal_from(of.RecordStart(kept));
     unsigned char b[4];
     PutI32(b, static_cast<std::int32_t>(kept));
-    rc = of.main.file->Write(kOffRecordCount, b, 4);
+    if (rc == kFileOk) rc = of.main.file->Write(kOffRecordCount, b, 4);
     if (rc == kFileOk) rc = of.main.file->Truncate(of.RecordStart(kept));
   }
   if (rc == kFileOk) {
-    // A chain that cannot be freed now stays allocated: space lost, chains sound.
+    rc = CommitJournal(of, &journal);
+  } else {
+    AbortJournal(of, &journal);
+  }
+  if (rc == kFileOk && of.memo.file) {
+    // A chain that cannot be freed now stays allocated: space lost, chains sound, and the
+    // next purge takes it back.
     for (std::int32_t ref : memo_refs) FreeMemo(of.memo, ref);
+    ReclaimLeakedBlocks(of.memo, kept_refs);
+  }
+  if (rc == kFileOk) {
     of.current = 0;
+    of.currentId = 0;
   }
   UnlockWhole(of.main);
   if (rc != kFileOk) return Fail(rc);

@@ -145,6 +145,11 @@ bool WriteField(int field, const FieldValue& v);
 // Appends an all-zero record with a new id and makes it current.
 bool AppendBlankRecord();
 
+// Appends a record holding values for fields 1..n (std::nullopt or a shorter list: zero)
+// in one step, and makes it current. A kill or a refused lock at any point leaves either
+// no new record or the whole one, never a blank. A value of the wrong kind fails with -72.
+bool AppendRecord(const std::vector<OptionalFieldValue>& values);
+
 // Stores values for fields 1..n into the current record in one write; std::nullopt (or a
 // shorter list) leaves fields unchanged. A value of the wrong kind fails with -72 and
 // writes nothing.
@@ -163,6 +168,10 @@ bool UndeleteRecord();
 
 // Removes every deleted record, compacting the file in place; current record := 0.
 bool PurgeDeletedRecords();
+
+// Writes (WriteField, ModifyRecord, DeleteRecord) reach the record that AppendRecord,
+// AppendBlankRecord or FindRecord made current even after another process's purge moved
+// it; when it is gone they fail with -44 and write nothing.
 
 // Text (GBK) of the calling thread's last error; empty after a success.
 Text RecordFileErrorText();

@@ -54,6 +54,10 @@ struct OpenFile {
   std::vector<FieldDef> fields;
   std::int64_t dataStart = 0;
   std::int64_t current = 0;  // -1 before the first record .. count past the last
+  // Id of the record the caller made current by appending or finding it (0: by index
+  // only). Writes go to that record even when another process's purge has moved it.
+  std::int32_t currentId = 0;
+  std::string hostPath;  // the main file as the OS names it; journals are named after it
   bool closed = false;
 
   std::int64_t RecordStart(std::int64_t index) const { return dataStart + index * recordLength; }
@@ -92,18 +96,56 @@ int WithByteLock(LockedHandle& h, std::int64_t offset, int wait_ms, Body body) {
 
 // The value of the chain starting at `ref` (0 = empty). -59 on a short read.
 int ReadMemo(LockedHandle& memo, std::int32_t ref, std::string* out);
-// Writes `data` over the chain at `old_ref`, reusing its blocks in order, then the free
-// list, then new blocks at the end of the file. *new_ref receives the first block (0 for
-// an empty value). The old chain's blocks left over are handed back in *leftover: the
-// caller releases them once the record holds the new reference, so that a record never
-// points at freed blocks.
+// Writes `data` into a new chain of blocks from the free list, then new blocks at the end
+// of the file; the old chain at `old_ref` is never written over, so a crash leaves the
+// record's old value whole. *new_ref receives the first block (0 for an empty value). The
+// old chain's blocks are handed back in *leftover: the caller releases them once the
+// record holds the new reference, so that a record never points at freed blocks.
 int WriteMemo(LockedHandle& memo, std::int32_t old_ref, const void* data, std::size_t n,
-              std::int32_t* new_ref, std::vector<std::int32_t>* leftover);
+              std::int32_t* new_ref, std::vector<std::int32_t>* leftover, int wait_ms = 0);
 // Puts blocks at the front of the free list and cuts free blocks off the end of the
 // file. Best effort: what cannot be released now stays allocated.
 void ReleaseMemoBlocks(LockedHandle& memo, const std::vector<std::int32_t>& blocks);
-// Releases a whole chain (the values of a purged record).
+// Releases a whole chain (the values of a purged record, a value that never reached its
+// record); waits a little for the memo header rather than leak the blocks.
 void FreeMemo(LockedHandle& memo, std::int32_t ref);
+// Puts every block that neither a chain of `refs` nor the free list reaches back into the
+// free list (blocks a crash or a failed write left behind). Only under the main file's
+// whole-file lock, when no other writer can be half-way through a value. The count of
+// blocks taken back.
+int ReclaimLeakedBlocks(LockedHandle& memo, const std::vector<std::int32_t>& refs);
+
+// ---- Rollback journal (record_file_journal.cpp) ----
+//
+// Before an operation changes bytes of the main file it saves their old values in a
+// journal file beside the table, named after the lock the operation holds ("-j" and the
+// lock's byte offset), makes it durable, then writes; once its writes are on the disk it
+// removes the journal. A journal whose owner died is rolled back by the next one to take
+// the same lock: the next writer of that record (or of the header), or anybody holding the
+// whole-file lock (an open, a purge). So a crash never rolls back another process's work:
+// nobody else can have written those bytes in between.
+struct Journal {
+  std::string path;
+  bool active = false;
+};
+
+// Called right after taking a lock to write under it, before reading what will change:
+// a journal under the lock's name was left by a writer who died holding it; roll it back.
+int RecoverJournal(OpenFile& of, std::int64_t lock_offset);
+// Saves [offset, offset + length) of every region (and, when `restore_length`, the file's
+// length, for a purge that cuts the file) before they change.
+int BeginJournal(OpenFile& of, std::int64_t lock_offset,
+                 const std::vector<std::pair<std::int64_t, std::int64_t>>& regions, bool restore_length,
+                 Journal* j);
+// The changes are complete: flushes the main file and removes the journal.
+int CommitJournal(OpenFile& of, Journal* j);
+// The operation failed half-way: its old bytes go back now.
+void AbortJournal(OpenFile& of, Journal* j);
+// Under the whole-file lock: rolls back every journal of this table (their owners are gone).
+int RecoverJournals(OpenFile& of);
+// Tests and benchmarks compare against the engine without its journal.
+bool JournalEnabled();
+
 // The open's repair of a memo file shorter than its block count: the count lowered to
 // the blocks present but never below 1 (block 0 is the header), and the free list cut
 // where it leaves the file, so that the header stays one the next open accepts.

@@ -13,6 +13,7 @@ using namespace recfmt;
 namespace {
 
 constexpr int kMemoError = -59;
+constexpr int kReleaseWaitMs = 500;
 
 struct BlockHeader {
   std::int32_t prev = 0;
@@ -217,10 +218,10 @@ int ReadMemo(LockedHandle& h, std::int32_t ref, std::string* out) {
 }
 
 int WriteMemo(LockedHandle& h, std::int32_t old_ref, const void* data, std::size_t n,
-              std::int32_t* new_ref, std::vector<std::int32_t>* leftover) {
+              std::int32_t* new_ref, std::vector<std::int32_t>* leftover, int wait_ms) {
   *new_ref = old_ref;
   if (!h.file) return -47;
-  int rc = LockByte(h, 0);
+  int rc = LockByte(h, 0, wait_ms);
   if (rc != kFileOk) return rc;
   MemoHeader mh;
   rc = mh.Read(h);
@@ -239,19 +240,17 @@ int WriteMemo(LockedHandle& h, std::int32_t old_ref, const void* data, std::size
     }
   }
 
-  // Blocks of the new chain: the old ones in order, then the free list, then new ones.
+  // Blocks of the new chain: the free list, then new ones. The old chain stays as it is
+  // until the record points at the new one.
   const auto* bytes = static_cast<const unsigned char*>(data);
   const std::size_t pieces = (n + kBlockData - 1) / kBlockData;
   std::vector<std::int32_t> chain;
   for (std::size_t i = 0; rc == kFileOk && i < pieces; ++i) {
-    if (i < old.size()) {
-      chain.push_back(old[i]);
-      continue;
-    }
     std::int32_t b = 0;
     rc = PopFree(h, mh, &b);
     if (rc != kFileOk) break;
-    if (b != 0 && std::find(chain.begin(), chain.end(), b) != chain.end()) {
+    if (b != 0 && (std::find(chain.begin(), chain.end(), b) != chain.end() ||
+                   std::find(old.begin(), old.end(), b) != old.end())) {
       // The free list runs in a circle: drop it and grow the file instead.
       mh.firstFree = 0;
       mh.freeCount = 0;
@@ -284,7 +283,7 @@ int WriteMemo(LockedHandle& h, std::int32_t old_ref, const void* data, std::size
   }
   // The new value is complete: from here on the caller must store its reference.
   *new_ref = chain.empty() ? 0 : chain[0];
-  leftover->assign(old.begin() + static_cast<std::ptrdiff_t>(std::min(old.size(), chain.size())), old.end());
+  leftover->assign(old.begin(), old.end());
   UnlockByte(h, 0);
   return kFileOk;
 }
@@ -293,7 +292,9 @@ void ReleaseMemoBlocks(LockedHandle& h, const std::vector<std::int32_t>& blocks)
   if (blocks.empty() || !h.file) return;
   // Housekeeping: if another process holds the memo header or one of the blocks just
   // now, what is not released stays allocated but unreachable. That costs space only.
-  if (LockByte(h, 0) != kFileOk) return;
+  // The caller holds its record's lock; the memo header is only ever held briefly, so
+  // waiting for it a little cannot deadlock and saves the blocks from leaking.
+  if (LockByte(h, 0, kReleaseWaitMs) != kFileOk) return;
   MemoHeader mh;
   if (mh.Read(h) == kFileOk) {
     int rc = kFileOk;
@@ -342,7 +343,41 @@ int RepairShortMemoFile(LockedHandle& h, std::int64_t length) {
 void FreeMemo(LockedHandle& h, std::int32_t ref) {
   std::int32_t unused = 0;
   std::vector<std::int32_t> blocks;
-  if (WriteMemo(h, ref, nullptr, 0, &unused, &blocks) == kFileOk) ReleaseMemoBlocks(h, blocks);
+  if (WriteMemo(h, ref, nullptr, 0, &unused, &blocks, kReleaseWaitMs) == kFileOk) ReleaseMemoBlocks(h, blocks);
+}
+
+int ReclaimLeakedBlocks(LockedHandle& h, const std::vector<std::int32_t>& refs) {
+  if (!h.file || LockByte(h, 0) != kFileOk) return 0;
+  MemoHeader mh;
+  int reclaimed = 0;
+  if (mh.Read(h) == kFileOk) {
+    std::vector<bool> reached(static_cast<std::size_t>(mh.blockCount), false);
+    reached[0] = true;
+    // Every chain a record holds, and the free list; each stops where it leaves the file,
+    // meets a block already reached (a loop or a shared block) or hits a short read.
+    auto walk = [&](std::int32_t r) {
+      while (r > 0 && r < mh.blockCount && !reached[static_cast<std::size_t>(r)]) {
+        reached[static_cast<std::size_t>(r)] = true;
+        BlockHeader bh;
+        if (ReadBlockHeader(h, r, &bh) != kFileOk) return;
+        r = bh.next;
+      }
+    };
+    for (std::int32_t ref : refs) walk(ref);
+    walk(mh.firstFree);
+    std::vector<std::int32_t> lost;
+    for (std::int32_t b = 1; b < mh.blockCount; ++b)
+      if (!reached[static_cast<std::size_t>(b)]) lost.push_back(b);
+    int rc = kFileOk;
+    for (std::size_t i = 0; rc == kFileOk && i < lost.size(); ++i) {
+      rc = PushFree(h, mh, lost[i]);
+      if (rc == kFileOk) ++reclaimed;
+    }
+    if (rc == kFileOk) TrimFreeTail(h, mh);
+    if (mh.dirty) mh.Write(h);
+  }
+  UnlockByte(h, 0);
+  return reclaimed;
 }
 
 }  // namespace recfile

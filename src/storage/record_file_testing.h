@@ -16,3 +16,8 @@ std::vector<std::pair<std::int64_t, int>> HeldRecordFileLocksForTesting(bool mem
 
 // Closes every open record file (each test starts with none).
 void CloseAllRecordFilesForTesting();
+
+// Turns the rollback journal and its flushes off (true: on, the default). Benchmarks
+// measure what the journal costs, and tests that build large tables record by record
+// save the flushes; the program never turns it off.
+void SetRecordFileJournalForTesting(bool on);

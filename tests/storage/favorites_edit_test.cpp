@@ -38,19 +38,20 @@ TEST_F(FavoritesEdit, AddAppendsTheNineValuesInFieldOrderAsTheLastRecord) {
   EXPECT_EQ(all[0].record.siteName, "one");
 }
 
-TEST_F(FavoritesEdit, AFailedWriteTakesTheBlankRecordOutAgain) {
+TEST_F(FavoritesEdit, AValueThatDoesNotFitAddsNothingAtAll) {
   // Field 6 is a text here, so the integer category cannot be stored.
   ASSERT_TRUE(CreateFavoritesTable(dir, {Favorite("one")}, /*categoryAsText=*/true));
   const std::int32_t nextId = NextRecordId(TablePath());
+  const std::string before = TableBytes();
   FavoriteEditResult r = AddFavorite(Favorite("two"));
-  EXPECT_EQ(r.outcome, FavoriteEditOutcome::kWriteFailed);
+  EXPECT_EQ(r.outcome, FavoriteEditOutcome::kAppendFailed);
   EXPECT_EQ(r.errorText, RecordFileErrorTextOf(-72));
   std::vector<StoredFavorite> all = ReadFavorites(dir);
   ASSERT_EQ(all.size(), 1u);
   EXPECT_EQ(all[0].record.siteName, "one");
-  EXPECT_GT(all[0].id, 0);
-  // The id was given out all the same; ids are never reused.
-  EXPECT_EQ(NextRecordId(TablePath()), nextId + 1);
+  // The values are checked before anything is written: not even an id is spent.
+  EXPECT_EQ(NextRecordId(TablePath()), nextId);
+  EXPECT_EQ(TableBytes(), before);
   EXPECT_FALSE(HasCurrentRecordFile());
 }
 

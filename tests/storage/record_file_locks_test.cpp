@@ -321,6 +321,7 @@ class FaultyFile : public LockedFile {
   }
   int Length(std::int64_t* l) override { return real_->Length(l); }
   int Truncate(std::int64_t l) override { return *write_fault_ ? *write_fault_ : real_->Truncate(l); }
+  int Sync() override { return *write_fault_ ? *write_fault_ : real_->Sync(); }
   int Lock(std::int64_t o, std::int64_t l) override { return *lock_fault_ ? *lock_fault_ : real_->Lock(o, l); }
   int Unlock(std::int64_t o, std::int64_t l) override { return real_->Unlock(o, l); }
 
@@ -343,6 +344,7 @@ class FaultyFileSystem : public FileSystem {
     return PosixFileSystem().CreateNew(p, d, n);
   }
   int Remove(const std::string& p) override { return PosixFileSystem().Remove(p); }
+  std::vector<std::string> List(const std::string& d) override { return PosixFileSystem().List(d); }
   int open_fault = 0, write_fault = 0, read_fault = 0, lock_fault = 0;
 };
 

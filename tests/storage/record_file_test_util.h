@@ -81,6 +81,7 @@ class RecordFileTest : public ::testing::Test {
   void TearDown() override {
     CloseAllRecordFilesForTesting();
     SetRecordFileSystemForTesting(nullptr);
+    SetRecordFileJournalForTesting(true);
     SetFatalErrorPresenter(nullptr);
     std::system(("rm -rf '" + dir_ + "'").c_str());
   }

@@ -171,8 +171,8 @@ int Append(Context& c, const std::vector<std::string>& args) {
   if (!Describe(&d)) return c.EngineFailure("reading the header of " + args[1]);
   std::vector<OptionalFieldValue> values;
   if (!ParseValues(c, d, args, 2, false, &values)) return 1;
-  if (!AppendBlankRecord()) return c.EngineFailure("append");
-  if (!values.empty() && !ModifyRecord(values)) return c.EngineFailure("writing the new record");
+  // One step: a refused lock or a kill leaves no half-made record.
+  if (!AppendRecord(values)) return c.EngineFailure("append");
   return 0;
 }
 
