@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QImage>
 
-#include "platform/qt/balloon_widget.h"
+#include "qt/balloon_widget.h"
 #include "qt_test_support.h"
 
 namespace {
