@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
   QtInputBox inputBox;
   QtFileDialog fileDialog;
   SoundPlayer sound;
-  XdgShellService shell;
-  CurlNetworkService network;
+  SystemShellService shell;
+  SystemNetworkService network;
   QtPointer pointer;
   SteadyClock clock;
   InstallFatalErrorMessageBox(messageBox);
