@@ -5,8 +5,8 @@
 # 936, under wine's English code page.
 # usage: edbtool_same_bytes.sh LINUX_EDBTOOL WINDOWS_EDBTOOL_EXE
 set -euo pipefail
-linux=$1
-windows=$2
+linux=$(realpath "$1")
+windows=$(realpath "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run="$here/../../scripts/wine-run"
 [ -x "$linux" ] || { echo "no Linux edbtool at $linux (make build first)" >&2; exit 1; }
