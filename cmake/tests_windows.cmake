@@ -23,7 +23,7 @@ foreach(name base platform storage ui)
   target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(test_${name} PRIVATE VK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VK_BINARY_DIR="${CMAKE_BINARY_DIR}")
   add_test(NAME ${name} COMMAND test_${name})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 900)
 endforeach()
 
 # The same commands through the Linux edbtool and edbtool.exe leave the same bytes.
