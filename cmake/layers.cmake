@@ -1,11 +1,22 @@
 # vk_layer(NAME [DIR folder] DEPS lib... [OPTIONAL lib...]): one static library vk_NAME
-# from src/<folder>/*.cpp. OPTIONAL libraries are linked once they exist.
+# from src/<folder>/*.cpp. OPTIONAL libraries are linked once they exist. A file named
+# *_windows.cpp is built only for Windows, *_posix.cpp only for the others.
+function(vk_for_this_system list_var)
+  if(WIN32)
+    list(FILTER ${list_var} EXCLUDE REGEX "_posix(_test)?\\.cpp$")
+  else()
+    list(FILTER ${list_var} EXCLUDE REGEX "_windows(_test)?\\.cpp$")
+  endif()
+  set(${list_var} ${${list_var}} PARENT_SCOPE)
+endfunction()
+
 function(vk_layer name)
   cmake_parse_arguments(L "" "DIR" "DEPS;OPTIONAL" ${ARGN})
   if(NOT L_DIR)
     set(L_DIR ${name})
   endif()
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${L_DIR}/*.cpp)
+  vk_for_this_system(srcs)
   if(NOT srcs)
     return()
   endif()

@@ -5,9 +5,9 @@
 
 #include "app/program_entry.h"
 #include "platform/connectivity.h"
-#include "platform/qt/qt_application.h"
-#include "platform/qt/qt_backend.h"
-#include "platform/qt/qt_dialogs.h"
+#include "qt/qt_application.h"
+#include "qt/qt_backend.h"
+#include "qt/qt_dialogs.h"
 #include "platform/shell_open.h"
 #include "ui/sound_player.h"
 
@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
   QtInputBox inputBox;
   QtFileDialog fileDialog;
   SoundPlayer sound;
-  XdgShellService shell;
-  CurlNetworkService network;
+  SystemShellService shell;
+  SystemNetworkService network;
   QtPointer pointer;
   SteadyClock clock;
   InstallFatalErrorMessageBox(messageBox);

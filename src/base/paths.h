@@ -15,11 +15,15 @@ void SetRunDirectory(const Text& directory);
 
 // Program path -> host path: backslashes become '/', GBK becomes UTF-8, and where
 // the exact name does not exist a component is matched case-insensitively, as
-// Windows does, so data made there works here.
+// Windows does, so data made there works here. On Windows the program path is the
+// host path: it goes to the W functions through code page 936.
 std::string HostPath(const Text& program_path);
 
 // Host path (UTF-8) -> program path (GBK).
 Text ProgramPath(const std::string& host_path);
+
+// The process's current directory as a program path.
+Text CurrentDirectory();
 
 // The whole content of a file; empty when it is missing or cannot be read.
 Bytes ReadFileBytes(const Text& program_path);

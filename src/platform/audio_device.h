@@ -1,8 +1,9 @@
 #pragma once
 // Waveform output as the sound player needs it: open a stream in a PCM format,
 // write buffers to it, drain it, close it. Each playing sound opens a stream of its
-// own, so several play at once. The program uses ALSA's default PCM; unit tests use
-// the recording device.
+// own, so several play at once. The program uses the system's output (waveOut through
+// the wave mapper on Windows, ALSA's default PCM elsewhere); unit tests use the
+// recording device.
 
 #include <cstddef>
 #include <cstdint>
@@ -44,5 +45,10 @@ class AudioDevice {
   virtual std::unique_ptr<AudioStream> Open(const PcmFormat& format) = 0;
 };
 
-// ALSA's "default" PCM. Safe to use from several threads at once.
+// The system's waveform output. Safe to use from several threads at once.
+AudioDevice& SystemAudioDevice();
+
+#ifndef _WIN32
+// ALSA's "default" PCM, the system's output on Linux.
 AudioDevice& AlsaAudioDevice();
+#endif

@@ -1,6 +1,7 @@
 #pragma once
-// Files with byte-range locks, the stand-in for the Windows file calls the record-file
-// engine makes (open shared, ReadFile/WriteFile at an offset, LockFile/UnlockFile).
+// Files with byte-range locks, as the record-file engine uses them (open shared, read and
+// write at an offset, LockFile/UnlockFile): the Windows calls themselves on Windows, a
+// POSIX stand-in elsewhere.
 //
 // Every call returns 0 or one of the engine's file error codes: generic -1, not found
 // -3, bad path -4, too many open files -5, access denied -6, invalid file -7, removing
@@ -8,8 +9,9 @@
 // sharing violation -12, lock violation -13, disk full -14, end of file -15.
 //
 // Locks are exclusive and belong to the open file, not to the process (POSIX OFD locks),
-// so two opens of one file in one process exclude each other, as Windows locks do. A
-// file's own locks merge: unlocking a range drops every lock of that file inside it.
+// so two opens of one file in one process exclude each other, as Windows locks do. On
+// POSIX a file's own locks merge: unlocking a range drops every lock of that file inside
+// it. Windows keeps each range apart, to be unlocked exactly as it was locked.
 
 #include <cstddef>
 #include <cstdint>
@@ -38,8 +40,13 @@ enum FileError : int {
 // Lock() result when the file system cannot lock at all; callers treat it as taken.
 constexpr int kLockUnsupported = 1;
 
+#ifdef _WIN32
+// The engine's code for a GetLastError() value.
+int FileErrorFromWin32(unsigned long err);
+#else
 // The engine's code for an errno value.
 int FileErrorFromErrno(int err);
+#endif
 
 class LockedFile {
  public:
@@ -75,5 +82,10 @@ class FileSystem {
   virtual std::vector<std::string> List(const std::string& host_dir) = 0;
 };
 
+// The system's files: CreateFileW and LockFile on Windows, PosixFileSystem elsewhere.
+FileSystem& SystemFileSystem();
+
+#ifndef _WIN32
 // The POSIX implementation (open/pread/pwrite/ftruncate, fcntl F_OFD_SETLK).
 FileSystem& PosixFileSystem();
+#endif

@@ -1,6 +1,7 @@
 #pragma once
 // MIDI output: a port that takes complete MIDI messages. The program's device is the
-// ALSA sequencer's first synthesizer port; tests record what is sent.
+// MIDI mapper on Windows, the ALSA sequencer's first synthesizer port elsewhere; tests
+// record what is sent.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,4 +21,9 @@ class MidiDevice {
   virtual std::unique_ptr<MidiPort> Open() = 0;
 };
 
+// The system's synthesizer.
+MidiDevice& SystemMidiDevice();
+
+#ifndef _WIN32
 MidiDevice& AlsaMidiDevice();
+#endif

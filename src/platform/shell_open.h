@@ -1,18 +1,30 @@
 #pragma once
-// Opening an address with the desktop's default handler: the address goes, as one
-// argument and never through a shell, to xdg-open, which is not waited for.
-
-#include <sys/types.h>
+// Opening an address with the system's default handler, not waited for: the shell's
+// "open" verb on Windows (ShellExecuteW); elsewhere xdg-open, with the address as one
+// argument and never through a shell.
 
 #include "base/text.h"
-#include "ui/services.h"
+
+class ShellService {
+ public:
+  virtual ~ShellService() = default;
+  // Hands the address, unchanged, to the desktop's default handler; does not wait.
+  virtual void OpenAddress(const Text& address) = 0;
+};
+
+// The address is the program's GBK text; the OS gets it in its own encoding. Nothing is
+// reported back: an address no program opens shows nothing.
+void OpenWithDefaultHandler(const Text& address);
+
+class SystemShellService : public ShellService {
+ public:
+  void OpenAddress(const Text& address) override { OpenWithDefaultHandler(address); }
+};
+
+#ifndef _WIN32
+#include <sys/types.h>
 
 // Starts `xdg-open <address>` (found on PATH) and returns its process id, or -1 when
-// it could not be started. The address is the program's GBK text; the OS gets it in
-// UTF-8. The child is reaped in the background, so no zombie is left behind.
+// it could not be started. The child is reaped in the background, so no zombie is left.
 pid_t StartXdgOpen(const Text& address);
-
-class XdgShellService : public ShellService {
- public:
-  void OpenAddress(const Text& address) override { StartXdgOpen(address); }
-};
+#endif

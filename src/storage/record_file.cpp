@@ -357,7 +357,7 @@ void SetLastError(int code) { t_lastError = code; }
 
 FileSystem& Files() {
   FileSystem* fs = E().fs;
-  return fs ? *fs : PosixFileSystem();
+  return fs ? *fs : SystemFileSystem();
 }
 }  // namespace recfile
 

@@ -1,9 +1,5 @@
 // Path rules of record files, on GBK program paths. A GBK trail byte may be 0x5C, the
 // backslash, so every scan steps over double-byte characters whole.
-#include <unistd.h>
-
-#include <climits>
-
 #include "base/paths.h"
 #include "storage/record_file_internal.h"
 
@@ -13,6 +9,16 @@ namespace {
 
 bool IsLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "C:" at the start: a Windows path names its drive first.
+bool HasDrive(const Text& s) {
+#ifdef _WIN32
+  return s.size() >= 2 && s[1] == ':' && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'));
+#else
+  (void)s;
+  return false;
+#endif
+}
 
 // Byte positions where characters start.
 template <typename Fn>
@@ -67,10 +73,17 @@ Text WithDefaultExtension(const Text& path) {
 
 Text FullPath(const Text& path) {
   Text p = path;
-  if (p.empty() || !IsSeparator(p[0])) {
-    char buf[PATH_MAX];
-    Text cwd = getcwd(buf, sizeof buf) ? ProgramPath(buf) : Text();
-    p = cwd + "\\" + p;
+  if (!HasDrive(p)) {
+    Text cwd = CurrentDirectory();
+    if (p.empty() || !IsSeparator(p[0]))
+      p = cwd + "\\" + p;
+    else if (HasDrive(cwd))
+      p = cwd.substr(0, 2) + p;  // rooted on the current drive
+  }
+  Text root;
+  if (HasDrive(p)) {
+    root = p.substr(0, 2);
+    p.erase(0, 2);
   }
   std::vector<Text> out;
   for (const Text& c : Components(p)) {
@@ -81,9 +94,9 @@ Text FullPath(const Text& path) {
     }
     out.push_back(c);
   }
-  Text full;
+  Text full = root;
   for (const Text& c : out) full += "\\" + c;
-  if (full.empty()) full.push_back('\\');
+  if (full.size() == root.size()) full.push_back('\\');
   return full;
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 // Everything outside the program that its handlers reach goes through one bundle of
-// services, handed in at start: main builds the real one (Qt, ALSA, curl, xdg-open),
-// tests build a scripted one. Handlers never talk to a toolkit or the OS directly.
+// services, handed in at start: main builds the real one (the window backend and the
+// system's services of platform/), tests build a scripted one. Handlers never talk to a
+// toolkit or the OS directly.
 
 #include <cstdint>
 
 #include "base/bytes.h"
 #include "base/text.h"
+#include "platform/connectivity.h"
+#include "platform/shell_open.h"
 
 // Message box results.
 enum MessageBoxResult { kMbOk = 0, kMbCancel = 1, kMbAbort = 2, kMbRetry = 3, kMbIgnore = 4, kMbYes = 5, kMbNo = 6 };
@@ -40,20 +43,6 @@ class SoundService {
   // True only when playback really started.
   virtual bool PlayFile(const Text& programPath, bool loop = false) = 0;
   virtual bool PlayBytes(const Bytes& data, bool loop = false) = 0;
-};
-
-class ShellService {
- public:
-  virtual ~ShellService() = default;
-  // Hands the address, unchanged, to the desktop's default handler; does not wait.
-  virtual void OpenAddress(const Text& address) = 0;
-};
-
-class NetworkService {
- public:
-  virtual ~NetworkService() = default;
-  // 1 when the machine is online, else 0.
-  virtual int ConnectivityTest() = 0;
 };
 
 class PointerService {

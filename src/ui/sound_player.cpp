@@ -104,7 +104,7 @@ bool StartWorker(const std::shared_ptr<SoundPlayerState>& state, Worker worker, 
 
 }  // namespace
 
-SoundPlayer::SoundPlayer() : SoundPlayer(AlsaAudioDevice(), AlsaMidiDevice()) {}
+SoundPlayer::SoundPlayer() : SoundPlayer(SystemAudioDevice(), SystemMidiDevice()) {}
 
 SoundPlayer::SoundPlayer(AudioDevice& audio, MidiDevice& midi)
     : audio_(audio), midi_(midi), state_(std::make_shared<SoundPlayerState>()) {}

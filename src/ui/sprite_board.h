@@ -4,7 +4,7 @@
 // by pixel, and reporting pointer events with the sprite's id.
 //
 // This is the toolkit-free model. The window layer's SpriteBoard control owns one and
-// its peer (platform/qt/board_widget.h) feeds pointer input in and paints what
+// its peer (qt/board_widget.h) feeds pointer input in and paints what
 // ui/compositor.h composes from it. Single-threaded: UI thread only.
 
 #include <functional>

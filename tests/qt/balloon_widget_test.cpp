@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QWindow>
 
-#include "platform/qt/balloon_widget.h"
+#include "qt/balloon_widget.h"
 #include "qt_test_support.h"
 
 namespace {

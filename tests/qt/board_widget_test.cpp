@@ -1,4 +1,4 @@
-#include "platform/qt/board_widget.h"
+#include "qt/board_widget.h"
 #include "qt_test_support.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "base/text.h"
-#include "platform/qt/qt_text_rasterizer.h"
+#include "qt/qt_text_rasterizer.h"
 #include "ui/board_test_support.h"
 
 // fontconfig keeps a few blocks of its cache until the process ends; under the leak

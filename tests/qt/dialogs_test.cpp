@@ -17,8 +17,8 @@
 
 #include "base/fatal_error.h"
 #include "base/paths.h"
-#include "platform/qt/qt_application.h"
-#include "platform/qt/qt_dialogs.h"
+#include "qt/qt_application.h"
+#include "qt/qt_dialogs.h"
 #include "qt_test_support.h"
 #include "ui/dialogs.h"
 #include "ui/scripted_services.h"

@@ -10,8 +10,8 @@
 
 #include "forms/main_window.h"
 #include "forms/settings_window.h"
-#include "platform/qt/qt_application.h"
-#include "platform/qt/qt_backend.h"
+#include "qt/qt_application.h"
+#include "qt/qt_backend.h"
 #include "qt_test_support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/qt/web_box_view.h"
+#include "qt/web_box_view.h"
 
 #include <gtest/gtest.h>
 

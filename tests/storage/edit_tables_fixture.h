@@ -15,6 +15,7 @@
 #include "base/paths.h"
 #include "base/text.h"
 #include "storage/record_file.h"
+#include "support/scratch_dir.h"
 
 namespace edit_fixture {
 
@@ -48,8 +49,7 @@ inline FavoriteRecord Favorite(const char* nameUtf8, std::int32_t category = 0, 
 class FixtureRunDir {
  public:
   FixtureRunDir() {
-    char tmpl[] = "/tmp/vk-edit-XXXXXX";
-    host_ = mkdtemp(tmpl);
+    host_ = MakeScratchDir("vk-edit");
     SetRunDirectory(ProgramPath(host_));
   }
   ~FixtureRunDir() {

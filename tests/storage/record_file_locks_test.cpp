@@ -1,6 +1,10 @@
 // The locking protocol seen from outside: which bytes an operation locks, what happens
 // when someone else holds them, the RecordCount wait, and injected file errors.
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -14,6 +18,33 @@ namespace {
 using namespace recfmt;
 using Clock = std::chrono::steady_clock;
 
+#ifdef _WIN32
+// Another open of the file, as another process would have: its LockFile locks conflict
+// with the engine's.
+class OtherOpen {
+ public:
+  explicit OtherOpen(const std::string& host)
+      : h_(CreateFileW(WideFromGbk(ProgramPath(host)).c_str(), GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~OtherOpen() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  bool Lock(off_t at, off_t len = 1) { return LockFile(h_, Lo(at), Hi(at), Lo(len), Hi(len)); }
+  bool Unlock(off_t at, off_t len = 1) { return UnlockFile(h_, Lo(at), Hi(at), Lo(len), Hi(len)); }
+  // True when someone else holds a lock over a byte of [at, at + len): a lock of our
+  // own over the range is then refused.
+  bool Conflicts(off_t at, off_t len = 1) {
+    if (!Lock(at, len)) return true;
+    Unlock(at, len);
+    return false;
+  }
+
+ private:
+  static DWORD Lo(std::int64_t v) { return static_cast<DWORD>(v & 0xFFFFFFFF); }
+  static DWORD Hi(std::int64_t v) { return static_cast<DWORD>(static_cast<std::uint64_t>(v) >> 32); }
+  HANDLE h_;
+};
+#else
 // Another open of the file, as another process would have: its OFD locks conflict with
 // the engine's.
 class OtherOpen {
@@ -46,6 +77,7 @@ class OtherOpen {
   }
   int fd_;
 };
+#endif
 
 class LocksTest : public RecordFileTest {
  protected:
@@ -244,7 +276,7 @@ class LockTableTest : public RecordFileTest {
     RecordFileTest::SetUp();
     WriteAll(Host("f"), std::vector<unsigned char>(4096, 0));
     int rc = 0;
-    h_.file = PosixFileSystem().OpenExisting(Host("f"), &rc);
+    h_.file = SystemFileSystem().OpenExisting(Host("f"), &rc);
     ASSERT_TRUE(h_.file);
     other_ = std::make_unique<OtherOpen>(Host("f"));
   }
@@ -323,7 +355,11 @@ class FaultyFile : public LockedFile {
   int Truncate(std::int64_t l) override { return *write_fault_ ? *write_fault_ : real_->Truncate(l); }
   int Sync() override { return *write_fault_ ? *write_fault_ : real_->Sync(); }
   int Lock(std::int64_t o, std::int64_t l) override { return *lock_fault_ ? *lock_fault_ : real_->Lock(o, l); }
-  int Unlock(std::int64_t o, std::int64_t l) override { return real_->Unlock(o, l); }
+  // A file system that cannot lock cannot unlock either (Windows refuses to unlock a
+  // range that was never locked).
+  int Unlock(std::int64_t o, std::int64_t l) override {
+    return *lock_fault_ == kLockUnsupported ? kLockUnsupported : real_->Unlock(o, l);
+  }
 
  private:
   std::unique_ptr<LockedFile> real_;
@@ -336,15 +372,15 @@ class FaultyFileSystem : public FileSystem {
  public:
   std::unique_ptr<LockedFile> OpenExisting(const std::string& p, int* error) override {
     if (open_fault) return *error = open_fault, nullptr;
-    auto real = PosixFileSystem().OpenExisting(p, error);
+    auto real = SystemFileSystem().OpenExisting(p, error);
     if (!real) return nullptr;
     return std::make_unique<FaultyFile>(std::move(real), &write_fault, &read_fault, &lock_fault);
   }
   int CreateNew(const std::string& p, const void* d, std::size_t n) override {
-    return PosixFileSystem().CreateNew(p, d, n);
+    return SystemFileSystem().CreateNew(p, d, n);
   }
-  int Remove(const std::string& p) override { return PosixFileSystem().Remove(p); }
-  std::vector<std::string> List(const std::string& d) override { return PosixFileSystem().List(d); }
+  int Remove(const std::string& p) override { return SystemFileSystem().Remove(p); }
+  std::vector<std::string> List(const std::string& d) override { return SystemFileSystem().List(d); }
   int open_fault = 0, write_fault = 0, read_fault = 0, lock_fault = 0;
 };
 

@@ -1,8 +1,16 @@
 // Several processes append, modify, delete and read one record file at once. The lock
 // wait time is 0, so operations may fail with -13; but the file must stay sound and
-// every operation that reported success must be found in it.
+// every operation that reported success must be found in it. On Linux the writers are
+// forked; on Windows the test program is started again, once per writer.
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
+#include <unistd.h>
+#endif
 
+#include <chrono>
+#include <functional>
 #include <cstdio>
 #include <map>
 #include <random>
@@ -31,14 +39,11 @@ struct Own {
   int ver = 0;
 };
 
+void Pause(unsigned microseconds) { std::this_thread::sleep_for(std::chrono::microseconds(microseconds)); }
+
 // One child: opens the file now and then, does a few operations, closes it. Its records
 // are changed only by itself, so the last change it logs is the last change made.
-[[noreturn]] void Child(int me, const Text& path, const std::string& log_path, int start_gate) {
-  // Everybody starts together: the gate opens when the parent closes its end.
-  char c;
-  while (read(start_gate, &c, 1) > 0) {
-  }
-  close(start_gate);
+void ChildRounds(int me, const Text& path, const std::string& log_path) {
   FILE* log = std::fopen(log_path.c_str(), "w");
   std::mt19937 rng(static_cast<unsigned>(me * 7919 + 1));
   std::vector<Own> own;
@@ -49,7 +54,7 @@ struct Own {
       opened = OpenRecordFile(path);
       if (!opened) {
         failed("open");
-        usleep(static_cast<useconds_t>(500 + rng() % 2000));
+        Pause(500 + rng() % 2000);
       }
     }
     if (!opened) continue;
@@ -62,7 +67,7 @@ struct Own {
           std::int32_t id = 0;
           for (int attempt = 0; attempt < 1000 && id == 0; ++attempt) {
             id = CurrentRecordId();
-            if (id == 0) usleep(200);
+            if (id == 0) Pause(200);
           }
           if (id == 0) {
             std::fprintf(log, "E no id for the new record: %d\n", RecordFileLastError());
@@ -124,8 +129,63 @@ struct Own {
     CloseRecordFile();
   }
   std::fclose(log);
+}
+
+#ifdef _WIN32
+// The writer's side: the test program started again with the filter below and the
+// writer's number, file and log in its environment. Skipped in an ordinary run.
+TEST(MultiProcessChild, Writer) {
+  const char* me = std::getenv("VK_WRITER");
+  if (!me) GTEST_SKIP() << "started only as a writer of ForkedWritersKeepTheFileSound";
+  // Everybody starts together: the parent makes the gate file once all are running.
+  std::string gate = std::getenv("VK_WRITER_GATE");
+  for (int i = 0; i < 60000 && !Exists(gate); ++i) Pause(1000);
+  ChildRounds(std::atoi(me), std::getenv("VK_WRITER_FILE"), std::getenv("VK_WRITER_LOG"));
+}
+
+// Starts the writers and waits for them; true when every one ended well.
+bool RunWriters(const Text& path, const std::function<std::string(int)>& log, const std::string& gate) {
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(exe) + L"\" --gtest_filter=MultiProcessChild.Writer";
+  std::vector<HANDLE> children;
+  bool ok = true;
+  for (int c = 0; c < kChildren; ++c) {
+    SetEnvironmentVariableA("VK_WRITER", std::to_string(c).c_str());
+    SetEnvironmentVariableA("VK_WRITER_FILE", path.c_str());
+    SetEnvironmentVariableA("VK_WRITER_LOG", log(c).c_str());
+    SetEnvironmentVariableA("VK_WRITER_GATE", gate.c_str());
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::wstring line = command;
+    if (!CreateProcessW(exe, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      ok = false;
+      break;
+    }
+    CloseHandle(pi.hThread);
+    children.push_back(pi.hProcess);
+  }
+  SetEnvironmentVariableA("VK_WRITER", nullptr);
+  std::ofstream(gate) << "go";
+  for (HANDLE h : children) {
+    DWORD code = 1;
+    ok = WaitForSingleObject(h, INFINITE) == WAIT_OBJECT_0 && GetExitCodeProcess(h, &code) && code == 0 && ok;
+    CloseHandle(h);
+  }
+  return ok;
+}
+#else
+[[noreturn]] void Child(int me, const Text& path, const std::string& log_path, int start_gate) {
+  // Everybody starts together: the gate opens when the parent closes its end.
+  char c;
+  while (read(start_gate, &c, 1) > 0) {
+  }
+  close(start_gate);
+  ChildRounds(me, path, log_path);
   _exit(0);
 }
+#endif
 
 class MultiProcessTest : public RecordFileTest {};
 
@@ -133,6 +193,9 @@ TEST_F(MultiProcessTest, ForkedWritersKeepTheFileSound) {
   Text p = Path("shared.edb");
   ASSERT_TRUE(CreateRecordFile(p, {{"owner", kTypeInt}, {"ver", kTypeInt}, {"t", kTypeText, 16},
                                    {"m", kTypeMemo}}));
+#ifdef _WIN32
+  ASSERT_TRUE(RunWriters(p, [&](int c) { return Host("log" + std::to_string(c)); }, Host("gate")));
+#else
   int gate[2];
   ASSERT_EQ(pipe(gate), 0);
   std::vector<pid_t> pids;
@@ -152,6 +215,7 @@ TEST_F(MultiProcessTest, ForkedWritersKeepTheFileSound) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   }
+#endif
 
   // The header's count matches the file length before anybody repairs anything.
   auto raw = ReadAll(Host("shared.edb"));

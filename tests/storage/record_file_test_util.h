@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <iterator>
@@ -15,12 +16,16 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include "base/wide_text.h"
+#endif
 #include "base/fatal_error.h"
 #include "base/paths.h"
 #include "base/text.h"
 #include "storage/record_file.h"
 #include "storage/record_file_format.h"
 #include "storage/record_file_testing.h"
+#include "support/scratch_dir.h"
 
 // Readable values in test failures.
 inline void PrintTo(const FieldValue& v, std::ostream* os) {
@@ -41,24 +46,34 @@ struct FatalCaught {
   Text message;
 };
 
+// A host path as the C++ library takes it: on Windows host paths are GBK, as the program's.
+inline std::filesystem::path FsPath(const std::string& host) {
+#ifdef _WIN32
+  return std::filesystem::path(WideFromGbk(host));
+#else
+  return std::filesystem::path(host);
+#endif
+}
+
 inline std::vector<unsigned char> ReadAll(const std::string& host) {
-  std::ifstream in(host, std::ios::binary);
+  std::ifstream in(FsPath(host), std::ios::binary);
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
 }
 
 inline void WriteAll(const std::string& host, const std::vector<unsigned char>& bytes) {
-  std::ofstream out(host, std::ios::binary | std::ios::trunc);
+  std::ofstream out(FsPath(host), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline bool Exists(const std::string& host) {
-  struct stat st;
-  return stat(host.c_str(), &st) == 0;
+  std::error_code ec;
+  return std::filesystem::exists(FsPath(host), ec);
 }
 
 inline std::int64_t SizeOf(const std::string& host) {
-  struct stat st;
-  return stat(host.c_str(), &st) == 0 ? st.st_size : -1;
+  std::error_code ec;
+  auto n = std::filesystem::file_size(FsPath(host), ec);
+  return ec ? -1 : static_cast<std::int64_t>(n);
 }
 
 inline std::int32_t I32At(const std::vector<unsigned char>& b, std::size_t off) {
@@ -72,9 +87,8 @@ inline void PutI32At(std::vector<unsigned char>& b, std::size_t off, std::int32_
 class RecordFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/vk-recfile-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    dir_ = MakeScratchDir("vk-recfile");
+    ASSERT_FALSE(dir_.empty());
     CloseAllRecordFilesForTesting();
     SetFatalErrorPresenter([](const Text& message) { throw FatalCaught{message}; });
   }
@@ -83,11 +97,18 @@ class RecordFileTest : public ::testing::Test {
     SetRecordFileSystemForTesting(nullptr);
     SetRecordFileJournalForTesting(true);
     SetFatalErrorPresenter(nullptr);
-    std::system(("rm -rf '" + dir_ + "'").c_str());
+    RemoveScratchDir(dir_);
   }
 
-  // Host path (UTF-8) and program path (GBK, backslashes) of a file in the scratch dir.
-  std::string Host(const std::string& utf8_name) const { return dir_ + "/" + utf8_name; }
+  // Host path (UTF-8; GBK on Windows) and program path (GBK, backslashes) of a file in
+  // the scratch dir.
+  std::string Host(const std::string& utf8_name) const {
+#ifdef _WIN32
+    return dir_ + "/" + Utf8ToGbk(utf8_name);
+#else
+    return dir_ + "/" + utf8_name;
+#endif
+  }
   Text Path(const std::string& utf8_name) const { return ProgramPath(Host(utf8_name)); }
 
   // The example file: field 1 a text of width 8 at offset 4, field 2 an integer at 12.

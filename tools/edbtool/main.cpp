@@ -2,8 +2,9 @@
 #include <iostream>
 
 #include "edbtool_commands.h"
+#include "platform/command_line.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args = CommandLineArguments(argc, argv);
   return edbtool::Run(args, std::cout, std::cerr);
 }

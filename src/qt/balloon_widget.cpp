@@ -1,4 +1,4 @@
-#include "platform/qt/balloon_widget.h"
+#include "qt/balloon_widget.h"
 
 #include <QCursor>
 #include <QFontMetrics>

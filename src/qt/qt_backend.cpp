@@ -1,4 +1,4 @@
-#include "platform/qt/qt_backend.h"
+#include "qt/qt_backend.h"
 
 #include <algorithm>
 

@@ -84,7 +84,7 @@ TEST_F(StubXdgOpen, TheAddressArrivesAsOneUnchangedArgument) {
 }
 
 TEST_F(StubXdgOpen, GbkTextReachesTheDesktopAsUtf8) {
-  XdgShellService shell;
+  SystemShellService shell;
   shell.OpenAddress(Utf8ToGbk("http://例子.中国/收藏"));
   std::vector<std::string> got = Arguments();
   ASSERT_EQ(got.size(), 2u);

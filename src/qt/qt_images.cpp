@@ -1,4 +1,4 @@
-#include "platform/qt/qt_images.h"
+#include "qt/qt_images.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "platform/qt/control_peers.h"
+#include "qt/control_peers.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -18,14 +18,14 @@
 #include <QTabBar>
 #include <QUrl>
 
-#include "platform/qt/board_widget.h"
-#if __has_include("platform/qt/balloon_widget.h")
-#include "platform/qt/balloon_widget.h"
+#include "qt/board_widget.h"
+#if __has_include("qt/balloon_widget.h")
+#include "qt/balloon_widget.h"
 #define VK_HAVE_BALLOON_WIDGET 1
 #endif
-#include "platform/qt/qt_images.h"
-#include "platform/qt/qt_text_rasterizer.h"
-#include "platform/qt/web_box_view.h"
+#include "qt/qt_images.h"
+#include "qt/qt_text_rasterizer.h"
+#include "qt/web_box_view.h"
 
 namespace {
 QString U(const Text& gbk) { return QString::fromStdString(GbkToUtf8(gbk)); }

@@ -105,6 +105,11 @@ std::string HostPath(const Text& program_path) {
   return out;
 }
 
+Text CurrentDirectory() {
+  char buf[PATH_MAX];
+  return getcwd(buf, sizeof buf) ? ProgramPath(buf) : Text();
+}
+
 Bytes ReadFileBytes(const Text& program_path) {
   Bytes data;
   if (program_path.empty()) return data;

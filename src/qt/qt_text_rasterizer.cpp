@@ -1,4 +1,4 @@
-#include "platform/qt/qt_text_rasterizer.h"
+#include "qt/qt_text_rasterizer.h"
 
 #include <QFont>
 #include <QFontDatabase>

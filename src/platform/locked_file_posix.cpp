@@ -194,6 +194,8 @@ class PosixFileSystemImpl final : public FileSystem {
 
 }  // namespace
 
+FileSystem& SystemFileSystem() { return PosixFileSystem(); }
+
 FileSystem& PosixFileSystem() {
   static PosixFileSystemImpl fs;
   return fs;

@@ -1,4 +1,4 @@
-#include "platform/qt/board_widget.h"
+#include "qt/board_widget.h"
 
 #include <QImage>
 #include <QMouseEvent>

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "forms/window_backend.h"
-#include "platform/qt/control_peers.h"
-#include "platform/qt/qt_text_rasterizer.h"
+#include "qt/control_peers.h"
+#include "qt/qt_text_rasterizer.h"
 
 class QtWindowBackend : public WindowBackend {
  public:

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_dialogs.h"
+#include "qt/qt_dialogs.h"
 
 #include <QCursor>
 #include <QDialog>
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/paths.h"
-#include "platform/qt/qt_text_rasterizer.h"
+#include "qt/qt_text_rasterizer.h"
 #include "ui/dialogs.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_application.h"
+#include "qt/qt_application.h"
 
 #include <QApplication>
 #include <QFont>
@@ -6,7 +6,7 @@
 #include <QStyleFactory>
 
 #include "base/fatal_error.h"
-#include "platform/qt/qt_text_rasterizer.h"
+#include "qt/qt_text_rasterizer.h"
 #include "ui/services.h"
 
 void SetUpQtApplication(QApplication& app) {

@@ -2,20 +2,6 @@
 
 #include "platform/audio_device.h"
 
-int SampleBytes(SampleFormat format) {
-  switch (format) {
-    case SampleFormat::kU8: return 1;
-    case SampleFormat::kS16: return 2;
-    case SampleFormat::kS24: return 3;
-    case SampleFormat::kS32: return 4;
-    case SampleFormat::kFloat32: return 4;
-    case SampleFormat::kFloat64: return 8;
-    case SampleFormat::kMuLaw: return 1;
-    case SampleFormat::kALaw: return 1;
-  }
-  return 0;
-}
-
 namespace {
 
 snd_pcm_format_t AlsaFormat(SampleFormat f) {
@@ -86,6 +72,8 @@ class AlsaDevice : public AudioDevice {
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 }  // namespace
+
+AudioDevice& SystemAudioDevice() { return AlsaAudioDevice(); }
 
 AudioDevice& AlsaAudioDevice() {
   static AlsaDevice* device = [] {

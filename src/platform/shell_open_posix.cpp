@@ -9,6 +9,8 @@
 
 extern char** environ;
 
+void OpenWithDefaultHandler(const Text& address) { StartXdgOpen(address); }
+
 pid_t StartXdgOpen(const Text& address) {
   std::string program = "xdg-open";
   std::string argument = GbkToUtf8(address);
