@@ -10,7 +10,7 @@
 #include "base/bytes.h"
 #include "base/text.h"
 #include "platform/advert_page.h"
-#include "platform/qt/qt_images.h"
+#include "qt/qt_images.h"
 
 namespace {
 
