@@ -59,7 +59,7 @@ PREFIX ?= /usr/local
 
 package: build-run
 	cmake --build --preset default -j$(JOBS) --target app_icons
-	cd build && cpack
+	cd build && LC_ALL=C.UTF-8 cpack  # the archiver reads the data's Chinese names in UTF-8
 
 install: build-run
 	cmake --build --preset default -j$(JOBS) --target app_icons

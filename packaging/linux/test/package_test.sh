@@ -15,6 +15,9 @@ for tool in Xvfb xdotool dpkg-deb desktop-file-validate; do
   command -v "$tool" >/dev/null || { echo "needs $tool (scripts/install-deps installs it)"; exit 1; }
 done
 
+# The data's names are Chinese: the archiver, dpkg-deb and the program read them in a
+# UTF-8 locale, as a desktop session has.
+export LC_ALL=C.UTF-8
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/vk_package_test.XXXXXX")
 app="" xvfb=""
 cleanup() {
