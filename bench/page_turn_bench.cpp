@@ -25,6 +25,7 @@
 #include "ui/image.h"
 #include "ui/scripted_services.h"
 #include "support/encode_pictures.h"
+#include "support/png_chunks.h"
 
 namespace {
 
@@ -89,35 +90,6 @@ void Write(const std::string& host, const Bytes& bytes) {
   std::ofstream(host, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-std::uint32_t Crc(const std::uint8_t* p, std::size_t n) {
-  std::uint32_t c = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < n; ++i) {
-    c ^= p[i];
-    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
-  }
-  return c ^ 0xFFFFFFFFu;
-}
-void PutBe32(Bytes& b, std::uint32_t v) {
-  for (int i = 3; i >= 0; --i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-void PngChunk(Bytes& b, const char* type, const Bytes& data, std::int64_t declared = -1) {
-  PutBe32(b, static_cast<std::uint32_t>(declared < 0 ? data.size() : declared));
-  const std::size_t start = b.size();
-  b.insert(b.end(), type, type + 4);
-  b.insert(b.end(), data.begin(), data.end());
-  PutBe32(b, Crc(&b[start], b.size() - start));
-}
-Bytes PngHead(std::uint32_t w, std::uint32_t h) {
-  Bytes b = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-  Bytes ihdr;
-  PutBe32(ihdr, w), PutBe32(ihdr, h);
-  ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
-  PngChunk(b, "IHDR", ihdr);
-  return b;
-}
-void Le32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 Bytes BmpClaiming(int w, int h, int bpp, int compression, std::size_t dataBytes) {
   Bytes b(54 + dataBytes, 0x55);
   b[0] = 'B', b[1] = 'M';

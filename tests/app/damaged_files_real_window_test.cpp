@@ -20,6 +20,7 @@
 
 #include "browser/fixture_run_directory.h"
 #include "support/encode_pictures.h"
+#include "support/png_chunks.h"
 #include "support/x_session.h"
 
 namespace fs = std::filesystem;
@@ -33,35 +34,6 @@ constexpr int kBoardLeft = 25, kBoardTop = 155;  // 动画框1
 
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-std::uint32_t Crc(const std::uint8_t* p, std::size_t n) {
-  std::uint32_t c = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < n; ++i) {
-    c ^= p[i];
-    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
-  }
-  return c ^ 0xFFFFFFFFu;
-}
-void PutBe32(Bytes& b, std::uint32_t v) {
-  for (int i = 3; i >= 0; --i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-void Le32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void PngChunk(Bytes& b, const char* type, const Bytes& data, std::int64_t declared = -1) {
-  PutBe32(b, static_cast<std::uint32_t>(declared < 0 ? data.size() : declared));
-  const std::size_t start = b.size();
-  b.insert(b.end(), type, type + 4);
-  b.insert(b.end(), data.begin(), data.end());
-  PutBe32(b, Crc(&b[start], b.size() - start));
-}
-Bytes PngHead(std::uint32_t w, std::uint32_t h) {
-  Bytes b = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-  Bytes ihdr;
-  PutBe32(ihdr, w), PutBe32(ihdr, h);
-  ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
-  PngChunk(b, "IHDR", ihdr);
-  return b;
-}
 Bytes GoodPng(int side, int seed) {
   std::vector<std::uint8_t> px(static_cast<std::size_t>(side) * side * 4);
   for (std::size_t i = 0; i < px.size(); ++i) px[i] = i % 4 == 3 ? 255 : static_cast<std::uint8_t>(i * 7 + seed);

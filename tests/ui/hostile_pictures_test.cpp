@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/encode_pictures.h"
+#include "support/png_chunks.h"
 #include "ui/image.h"
 
 namespace {
@@ -43,42 +44,9 @@ long ExtraMib(const Bytes& file) {
   return (peak - base) / 1024;
 }
 
-// ---- PNG made chunk by chunk ----
-
-std::uint32_t Crc(const std::uint8_t* p, std::size_t n) {
-  std::uint32_t c = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < n; ++i) {
-    c ^= p[i];
-    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
-  }
-  return c ^ 0xFFFFFFFFu;
-}
-
-void PutBe32(Bytes& b, std::uint32_t v) {
-  for (int i = 3; i >= 0; --i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-// A chunk whose length field says `declared` (by default the data's real length).
-void Chunk(Bytes& b, const char* type, const Bytes& data, std::int64_t declared = -1) {
-  PutBe32(b, static_cast<std::uint32_t>(declared < 0 ? data.size() : declared));
-  const std::size_t start = b.size();
-  b.insert(b.end(), type, type + 4);
-  b.insert(b.end(), data.begin(), data.end());
-  PutBe32(b, Crc(&b[start], b.size() - start));
-}
-
-Bytes PngHead(std::uint32_t w, std::uint32_t h) {
-  Bytes b = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-  Bytes ihdr;
-  PutBe32(ihdr, w), PutBe32(ihdr, h);
-  ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA, not interlaced
-  Chunk(b, "IHDR", ihdr);
-  return b;
-}
-
 TEST(HostilePictures, PngDeclaringAHugeTextChunkTakesNoMemory) {
   Bytes file = PngHead(1, 1);
-  Chunk(file, "tEXt", Bytes(12, 'a'), 0x7FFFFFF0);
+  PngChunk(file, "tEXt", Bytes(12, 'a'), 0x7FFFFFF0);
   file.resize(57);
   EXPECT_TRUE(DecodePicture(file).empty());
   EXPECT_LT(ExtraMib(file), 16);
@@ -86,8 +54,8 @@ TEST(HostilePictures, PngDeclaringAHugeTextChunkTakesNoMemory) {
 
 TEST(HostilePictures, PngDeclaringHugePixelsWithAFewBytesOfDataTakesNoMemory) {
   Bytes file = PngHead(16384, 1024);
-  Chunk(file, "IDAT", {0x78, 0x9c, 0x63, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01});
-  Chunk(file, "IEND", {});
+  PngChunk(file, "IDAT", {0x78, 0x9c, 0x63, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01});
+  PngChunk(file, "IEND", {});
   EXPECT_TRUE(DecodePicture(file).empty());
   EXPECT_LT(ExtraMib(file), 16);
 }
