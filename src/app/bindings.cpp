@@ -30,6 +30,7 @@ void BindMainWindow(Program& p) {
   Bind(w.按钮1.onClicked, p, CloseButtonClicked);  // close: ends the program
   Bind(w.onCreated, p, MainWindowCreated);
   Bind(w.超文本浏览框1.onPageLoaded, p, WebBoxPageLoaded);
+  Bind(w.超文本浏览框1.onLinkClicked, p, WebBoxLinkClicked);
   Bind(w.动画框_分类.model.events.leftPressed, p, CategoryPressed);
   Bind(w.动画框_分类.model.events.pointerEntered, p, CategoryEntered);
   Bind(w.动画框_分类.model.events.pointerLeft, p, CategoryLeft);

@@ -22,10 +22,10 @@ void MainWindowCreated(Program& program) {
   MainWindow& w = program.mainWindow;
   AppState& s = program.state;
 
-  if (Online(program)) {
-    w.超文本浏览框1.SetVisible(true);
-  } else {
-    w.超文本浏览框1.SetVisible(false);
+  // Online or not, the web box waits hidden: it shows once its page has really
+  // loaded (WebBoxPageLoaded), never as an empty box or an error page over the skin.
+  w.超文本浏览框1.SetVisible(false);
+  if (!Online(program)) {
     WriteTipSettings(program, {{kBalloonDisplayTime, 2500}});
     PopTip(program, w.left() + 200, w.top() + 40, GBK("阿哦,你好像断网了!!!"));
   }
@@ -56,4 +56,8 @@ void WebBoxPageLoaded(Program& program) {
   w.超文本浏览框1.SetVisible(true);
   // No settings of its own: the last tip's settings stay in force.
   PopTip(program, w.left() + 280, w.top() + 50, GBK("如果觉得软件好使,请点击广告给力作者!!谢谢"));
+}
+
+void WebBoxLinkClicked(Program& program, Text address) {
+  if (program.services.shell) program.services.shell->OpenAddress(address);
 }

@@ -9,5 +9,9 @@
 // when the settings table cannot be read.
 void MainWindowCreated(Program& program);
 
-// 超文本浏览框1 page loaded: online again, the web box shows and the advert tip pops.
+// 超文本浏览框1 page loaded (only ever told of a whole page from the advert host):
+// online, the web box shows and the advert tip pops.
 void WebBoxPageLoaded(Program& program);
+
+// A link clicked in 超文本浏览框1 opens in the user's browser; the box keeps its page.
+void WebBoxLinkClicked(Program& program, Text address);

@@ -339,6 +339,9 @@ class WebBox : public Control {
 
   std::function<void()> onPageLoaded;
   void PageLoaded() { if (onPageLoaded) onPageLoaded(); }
+  // The user clicked an http or https link on the page (its whole address).
+  std::function<void(Text)> onLinkClicked;
+  void LinkClicked(Text address) { if (onLinkClicked) onLinkClicked(std::move(address)); }
 };
 
 enum class WindowBorder {

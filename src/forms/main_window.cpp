@@ -37,7 +37,7 @@ MainWindow::MainWindow()
   动画物体_网站.settings.font.name = GBK("宋体");
   动画物体_网站.settings.font.height = 12;
   超文本浏览框1.fontSize = 2;
-  超文本浏览框1.startAddress = kAdvertPageAddress;
+  超文本浏览框1.startAddress = AdvertPageAddress();
 
   编辑框_修改_记录号.border = Border::None;
   编辑框_修改_记录号.backColour = RgbColour(255, 255, 255);

@@ -427,6 +427,9 @@ Made MakePeer(Control& c, QWidget* parent, const Liveness& alive, TextRasterizer
       view->onPageLoaded = [&m, alive] {
         if (*alive) m.PageLoaded();
       };
+      view->onLinkClicked = [&m, alive](const QUrl& link) {
+        if (*alive) m.LinkClicked(link.toEncoded().toStdString());
+      };
       if (!m.startAddress.empty()) view->Load(QUrl(U(m.startAddress)));
       return {w, [view, &m] { view->SetShown(m.visible()); }};
     }

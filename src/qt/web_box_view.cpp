@@ -31,6 +31,35 @@ QString DecodePage(const QByteArray& body, const QByteArray& contentType) {
 
 bool WebScheme(const QUrl& url) { return url.scheme() == "http" || url.scheme() == "https"; }
 
+bool OnHost(const QUrl& url, const QString& host) { return WebScheme(url) && url.host() == host; }
+
+// Whatever the box fetches stays on one host: a redirect elsewhere (another site,
+// file:, any other scheme) ends the fetch; one anything grows past `limit` too.
+void KeepWithin(QNetworkReply* reply, const QString& host, qint64 limit, QObject* context) {
+  QObject::connect(reply, &QNetworkReply::redirected, context, [reply, host](const QUrl& to) {
+    if (OnHost(to, host)) emit reply->redirectAllowed();
+    else reply->abort();
+  });
+  QObject::connect(reply, &QNetworkReply::downloadProgress, context, [reply, limit](qint64 received, qint64 total) {
+    if (received > limit || total > limit) reply->abort();
+  });
+}
+
+QNetworkRequest Request(const QUrl& url) {
+  QNetworkRequest request(url);
+  request.setTransferTimeout(kTransferTimeoutMs);
+  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+  return request;
+}
+
+// Only a whole HTML page that its host answered with 200 is shown.
+bool IsPage(QNetworkReply* reply, const QString& host) {
+  if (reply->error() != QNetworkReply::NoError || !OnHost(reply->url(), host)) return false;
+  if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200) return false;
+  const QByteArray type = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray().split(';').value(0).trimmed().toLower();
+  return type == "text/html" || type == "application/xhtml+xml";
+}
+
 }  // namespace
 
 // The text view, asked for every picture (and style sheet) the page names. The base
@@ -72,9 +101,10 @@ WebBoxView::WebBoxView(QWidget* parent)
   watchView_ = QObject::connect(view_, &QObject::destroyed, [this] { viewGone_ = true; });
   view_->setOpenLinks(false);
   view_->setFrameShape(QFrame::NoFrame);
+  // A clicked link opens elsewhere (the user's browser); the box keeps its page.
   QObject::connect(view_, &QTextBrowser::anchorClicked, view_, [this](const QUrl& link) {
-    QUrl target = current_.resolved(link);
-    if (target.scheme() == "http" || target.scheme() == "https") Load(target);
+    const QUrl target = current_.resolved(link);
+    if (WebScheme(target) && onLinkClicked) onLinkClicked(target);
   });
 }
 
@@ -102,10 +132,10 @@ void WebBoxView::Load(const QUrl& url) {
     loading_->abort();
     loading_->deleteLater();
   }
-  QNetworkRequest request(url);
-  request.setTransferTimeout(kTransferTimeoutMs);
-  QNetworkReply* reply = network_->get(request);
+  host_ = url.host();
+  QNetworkReply* reply = network_->get(Request(url));
   loading_ = reply;
+  KeepWithin(reply, host_, kPageBytes, view_);
   QObject::connect(reply, &QNetworkReply::finished, view_, [this, reply] { Finished(reply); });
 }
 
@@ -113,11 +143,11 @@ void WebBoxView::Finished(QNetworkReply* reply) {
   reply->deleteLater();
   if (reply != loading_) return;
   loading_ = nullptr;
-  // An answer of the server, error pages included, is a page; a connection that
-  // failed gives nothing to show.
-  if (!reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) return;
+  // An error page, someone else's page or half a page is never shown.
+  if (!IsPage(reply, host_)) return;
+  const QByteArray body = reply->readAll();
+  if (body.size() > kPageBytes) return;
   current_ = reply->url();
-  QByteArray body = reply->readAll();
   // Pictures are named relative to the page; the document keeps them under the
   // resolved address.
   view_->document()->setBaseUrl(current_);
@@ -137,26 +167,20 @@ void WebBoxView::DropPictures() {
 }
 
 void WebBoxView::FetchPicture(const QUrl& url) {
-  if (asked_.contains(url) || asked_.size() >= kPicturesPerPage) return;
+  // Pictures come from the page's own host only.
+  if (!OnHost(url, current_.host()) || asked_.contains(url) || asked_.size() >= kPicturesPerPage) return;
   asked_.insert(url);
-  QNetworkRequest request(url);
-  request.setTransferTimeout(kTransferTimeoutMs);
-  // A redirect may not lead off the web (to file: or elsewhere): Qt follows only
-  // http and https, and not from https down to http.
-  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-  QNetworkReply* reply = network_->get(request);
+  QNetworkReply* reply = network_->get(Request(url));
   pictures_.append(reply);
   // A picture larger than the limit is dropped as soon as it says so, or grows so.
-  QObject::connect(reply, &QNetworkReply::downloadProgress, view_, [reply](qint64 received, qint64 total) {
-    if (received > kPictureBytes || total > kPictureBytes) reply->abort();
-  });
+  KeepWithin(reply, current_.host(), kPictureBytes, view_);
   QObject::connect(reply, &QNetworkReply::finished, view_, [this, reply, url] { PictureFinished(reply, url); });
 }
 
 void WebBoxView::PictureFinished(QNetworkReply* reply, const QUrl& url) {
   reply->deleteLater();
   pictures_.removeAll(reply);
-  if (reply->error() != QNetworkReply::NoError || !WebScheme(reply->url())) return;
+  if (reply->error() != QNetworkReply::NoError || !OnHost(reply->url(), current_.host())) return;
   const QByteArray body = reply->readAll();
   if (body.size() > kPictureBytes) return;
   // The program's own decoders read what the network gave, as they read its files.

@@ -1,9 +1,10 @@
 #pragma once
 // The web box's view: loads a page over HTTP in the background and shows it. A load
-// never holds up the window; every page that arrives is reported once it is shown.
-// Links clicked inside the page are loaded the same way. The page's pictures come
-// the same way, over http or https only, each within a size limit, and show as they
-// arrive; nothing on the page is ever read from a local file.
+// never holds up the window; only a whole HTML page its host answered with 200 is
+// shown and reported, so an error page or someone else's never appears. Everything
+// comes from the host of the address loaded (redirects too), within size limits; the
+// page's pictures over http or https as they arrive, never from a local file. The view
+// runs no scripts and sends no forms; a clicked link is handed on, not followed.
 
 #include <QList>
 #include <QPointer>
@@ -42,10 +43,14 @@ class WebBoxView {
 
   // Told each time a page has arrived and is shown.
   std::function<void()> onPageLoaded;
+  // Told of an http or https link the user clicked; the view itself stays on its page.
+  std::function<void(const QUrl&)> onLinkClicked;
 
   // Limits on what one page may fetch besides itself.
   static constexpr qint64 kPictureBytes = 2 * 1024 * 1024;
   static constexpr int kPicturesPerPage = 64;
+  // The largest page shown; a larger one is dropped unseen.
+  static constexpr qint64 kPageBytes = 512 * 1024;
 
  private:
   friend class WebBoxBrowser;
@@ -63,5 +68,6 @@ class WebBoxView {
   QList<QPointer<QNetworkReply>> pictures_;  // fetching for the page on show
   QSet<QUrl> asked_;                         // pictures of this page already fetched or fetching
   QUrl current_;
+  QString host_;  // the one host the box takes anything from
   int zoom_ = 0;
 };

@@ -81,24 +81,41 @@ TEST(StartUp, OfflineShowsTheSkinTheBarAndPageOneOfTheCommonList) {
   EXPECT_EQ(s.state().pageLabel, 5);
 }
 
-TEST(StartUp, OnlineTheWebBoxShowsAndEachLoadedPagePopsTheAdvertTip) {
+// Online, the box stays hidden until its page has loaded: an empty box or an error page
+// must never stand over the skin's heading.
+TEST(StartUp, OnlineTheWebBoxShowsOnlyOnceItsPageLoadedAndThenPopsTheAdvertTip) {
   StartUp s("start_online");
   ASSERT_TRUE(s.dir.WriteFavorites({}));
   ASSERT_TRUE(s.dir.WriteSettings("", 0, 0));
   s.run.fake.network.online = 1;
   s.run.Start();
-  EXPECT_TRUE(s.w().超文本浏览框1.visible());
+  EXPECT_FALSE(s.w().超文本浏览框1.visible());
   EXPECT_EQ(s.tip().phase, BalloonTipModel::kIdle);  // no tip at start
   EXPECT_EQ(s.Label(), "0/0");
 
   s.run.fake.clock.now = 5000;
   s.w().超文本浏览框1.PageLoaded();
+  EXPECT_TRUE(s.w().超文本浏览框1.visible());
   BalloonView tip = s.TipShown();
   EXPECT_TRUE(tip.visible);
   EXPECT_EQ(tip.text, GBK("如果觉得软件好使,请点击广告给力作者!!谢谢"));
   EXPECT_EQ(tip.layout.tipX, 50 + 280);
   EXPECT_EQ(tip.layout.tipY, 50 + 50);
   EXPECT_EQ(s.run.fake.network.calls, 2);
+}
+
+// A link clicked in the web box opens in the user's browser; the box is not navigated.
+TEST(StartUp, ALinkClickedInTheWebBoxGoesToTheBrowser) {
+  StartUp s("start_link");
+  ASSERT_TRUE(s.dir.WriteFavorites({}));
+  ASSERT_TRUE(s.dir.WriteSettings("", 0, 0));
+  s.run.fake.network.online = 1;
+  s.run.Start();
+  const Text before = s.w().超文本浏览框1.startAddress;
+  s.w().超文本浏览框1.LinkClicked("http://shop.example.test/buy?a=1");
+  ASSERT_EQ(s.run.fake.shell.opened.size(), 1u);
+  EXPECT_EQ(s.run.fake.shell.opened[0], "http://shop.example.test/buy?a=1");
+  EXPECT_EQ(s.w().超文本浏览框1.startAddress, before);
 }
 
 TEST(StartUp, APageLoadedLaterShowsAWebBoxHiddenAtStartOnlyWhenOnline) {

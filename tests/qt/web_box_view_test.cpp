@@ -12,6 +12,10 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <QWidget>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextCursor>
+#include <QAbstractScrollArea>
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -19,6 +23,7 @@
 #include <unistd.h>
 
 #include "base/text.h"
+#include "platform/local_http_server.h"
 #include "qt_test_support.h"
 
 namespace {
@@ -108,7 +113,7 @@ TEST(WebBoxView, LoadsInTheBackgroundAndReportsThePage) {
 
   // Every completed load is reported again.
   server.SetAutoAnswer(true);
-  server.SetPage("text/html", "<p>second</p>", 404);
+  server.SetPage("text/html", "<p>second</p>");
   box.Load(AdvertPageUrl("127.0.0.1", server.port()));
   ASSERT_TRUE(RunUntil([&] { return loaded > 1; }));
   EXPECT_EQ(box.plainText(), "second");
@@ -176,13 +181,16 @@ class SiteServer {
           const QByteArray path = request->split(' ').value(1);
           asked.push_back(path);
           auto it = files.find(path);
-          QByteArray reply = it == files.end()
+          auto move = moved.find(path);
+          QByteArray reply = move != moved.end()
+                                 ? "HTTP/1.1 302 Found\r\nLocation: " + move->second + "\r\nContent-Length: 0\r\n"
+                             : it == files.end()
                                  ? QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n")
                                  : "HTTP/1.1 200 OK\r\nContent-Type: " + it->second.contentType +
                                        "\r\nContent-Length: " + QByteArray::number(it->second.body.size()) +
                                        "\r\n";
           socket->write(reply + "Connection: close\r\n\r\n");
-          if (it != files.end()) socket->write(it->second.body);
+          if (move == moved.end() && it != files.end()) socket->write(it->second.body);
           socket->disconnectFromHost();
         });
       }
@@ -191,7 +199,12 @@ class SiteServer {
   int port() const { return server_.serverPort(); }
   QByteArray Url(const char* path) const { return "http://127.0.0.1:" + QByteArray::number(port()) + path; }
 
+  QByteArray LocalhostUrl(const char* path) const {
+    return "http://localhost:" + QByteArray::number(port()) + path;
+  }
+
   std::map<QByteArray, File> files;
+  std::map<QByteArray, QByteArray> moved;  // path -> where a 302 sends it
   std::vector<QByteArray> asked;
 
  private:
@@ -275,6 +288,145 @@ TEST(WebBoxView, ShowsThePagesPicturesFromTheWebOnly) {
   EXPECT_EQ(PixelsOf(shot, black), 0) << "the picture over the limit shows";
   EXPECT_EQ(asked("/banner.png"), 1);
   QFile::remove(local);
+}
+
+// Only a real page of the advert host is ever shown or reported: an error page, a
+// picture, a page too large or a connection closed early leave the box as it was.
+TEST(WebBoxView, ShowsAndReportsOnlyAnHtmlPageAnsweredWith200) {
+  TestApp();
+  const std::string page = "<html><body>advert</body></html>";
+  auto answer = [](const char* status, const char* type, const std::string& body) {
+    return std::string("HTTP/1.1 ") + status + "\r\nContent-Type: " + type +
+           "\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+  };
+  const std::string large(WebBoxView::kPageBytes + 1, 'x');
+  const std::vector<std::pair<const char*, std::string>> refused = {
+      {"404", answer("404 Not Found", "text/html", "<h1>404 Not Found</h1>")},
+      {"500", answer("500 Internal Server Error", "text/html", "<h1>500</h1>")},
+      {"plain text", answer("200 OK", "text/plain", page)},
+      {"picture", answer("200 OK", "image/png", Png(20, 20, QColor(1, 2, 3)).toStdString())},
+      {"no type", answer("200 OK", "", page)},
+      {"too large", answer("200 OK", "text/html", "<p>" + large + "</p>")},
+      {"cut short", "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 5000\r\n\r\n<p>half"},
+      {"closed", ""},
+  };
+  for (const auto& [what, reply] : refused) {
+    LocalHttpServer server(reply);
+    QWidget window;
+    WebBoxView box(&window);
+    int loaded = 0;
+    box.onPageLoaded = [&] { ++loaded; };
+    box.Load(AdvertPageUrl("127.0.0.1", server.port()));
+    ASSERT_TRUE(RunUntil([&] { return !box.loading(); })) << what;
+    EXPECT_EQ(loaded, 0) << what;
+    EXPECT_EQ(box.plainText(), "") << what;
+    EXPECT_GE(server.requests().size(), 1u) << what;  // Qt asks again once after a closed connection
+  }
+  LocalHttpServer good(answer("200 OK", "text/html; charset=utf-8", page));
+  WebBoxView box;
+  int loaded = 0;
+  box.onPageLoaded = [&] { ++loaded; };
+  box.Load(AdvertPageUrl("127.0.0.1", good.port()));
+  ASSERT_TRUE(RunUntil([&] { return loaded > 0; }));
+  EXPECT_EQ(box.plainText(), "advert");
+}
+
+// Redirects are followed only within the advert host; one to another host is not even
+// asked for, and nothing is shown.
+TEST(WebBoxView, FollowsRedirectsOnlyWithinItsHost) {
+  TestApp();
+  SiteServer site;
+  site.files["/rj_gg/Vinkabo.html"] = {"text/html", "<p>moved here</p>"};
+  site.files["/elsewhere.html"] = {"text/html", "<p>someone else</p>"};
+  site.moved["/rj_gg/Vinkabo.html"] = site.LocalhostUrl("/elsewhere.html");
+  WebBoxView box;
+  int loaded = 0;
+  box.onPageLoaded = [&] { ++loaded; };
+  box.Load(AdvertPageUrl("127.0.0.1", site.port()));
+  ASSERT_TRUE(RunUntil([&] { return !box.loading(); }));
+  EXPECT_EQ(loaded, 0);
+  EXPECT_EQ(box.plainText(), "");
+  EXPECT_EQ(std::count(site.asked.begin(), site.asked.end(), QByteArray("/elsewhere.html")), 0);
+
+  site.moved["/rj_gg/Vinkabo.html"] = site.Url("/new/page.html");
+  site.files["/new/page.html"] = {"text/html", "<p>moved here</p>"};
+  box.Load(AdvertPageUrl("127.0.0.1", site.port()));
+  ASSERT_TRUE(RunUntil([&] { return loaded > 0; }));
+  EXPECT_EQ(box.plainText(), "moved here");
+}
+
+// A page's pictures come from its own host only.
+TEST(WebBoxView, TakesPicturesFromItsOwnHostOnly) {
+  TestApp();
+  const QColor red(255, 0, 0), blue(0, 0, 255);
+  SiteServer site;
+  site.files["/own.png"] = {"image/png", Png(40, 20, red)};
+  site.files["/other.png"] = {"image/png", Png(40, 20, blue)};
+  site.files["/rj_gg/Vinkabo.html"] = {
+      "text/html", "<p><img src=\"" + site.LocalhostUrl("/other.png") + "\"><img src=\"/own.png\"></p>"};
+  QWidget window;
+  window.resize(820, 128);
+  WebBoxView box(&window);
+  box.widget()->setGeometry(0, 0, 820, 128);
+  window.show();
+  box.Load(AdvertPageUrl("127.0.0.1", site.port()));
+  ASSERT_TRUE(RunUntil([&] { return PixelsOf(box.widget()->grab().toImage(), red) >= 40 * 20; }));
+  bool spun = false;
+  QTimer::singleShot(200, [&] { spun = true; });
+  RunUntil([&] { return spun; });
+  EXPECT_EQ(std::count(site.asked.begin(), site.asked.end(), QByteArray("/other.png")), 0);
+  EXPECT_EQ(PixelsOf(box.widget()->grab().toImage(), blue), 0);
+}
+
+// A link the user clicks is handed on (http and https only); the box stays on its page.
+TEST(WebBoxView, AClickedLinkIsHandedOnAndTheBoxStays) {
+  TestApp();
+  SiteServer site;
+  site.files["/rj_gg/Vinkabo.html"] = {
+      "text/html",
+      "<p><a href=\"http://shop.example.test/buy\">WEBLINK</a></p>"
+      "<p><a href=\"/rj_gg/more.html\">OWNLINK</a></p>"
+      "<p><a href=\"file:///etc/passwd\">FILELINK</a></p>"
+      "<p><a href=\"javascript:alert(1)\">SCRIPTLINK</a></p>"};
+  site.files["/rj_gg/more.html"] = {"text/html", "<p>more</p>"};
+  QWidget window;
+  window.resize(820, 300);
+  WebBoxView box(&window);
+  auto* view = box.widget();
+  view->setGeometry(0, 0, 820, 300);
+  window.show();
+  int loaded = 0;
+  box.onPageLoaded = [&] { ++loaded; };
+  std::vector<QUrl> handed;
+  box.onLinkClicked = [&](const QUrl& url) { handed.push_back(url); };
+  box.Load(AdvertPageUrl("127.0.0.1", site.port()));
+  ASSERT_TRUE(RunUntil([&] { return loaded > 0; }));
+  const QString page = box.plainText();
+
+  auto* browser = static_cast<QAbstractScrollArea*>(view);
+  auto clickOn = [&](const char* word) {
+    QTextDocument* doc = view->findChild<QTextDocument*>();
+    ASSERT_NE(doc, nullptr);
+    QTextCursor found = doc->find(QString(word));
+    ASSERT_FALSE(found.isNull()) << word;
+    QTextCursor at(doc);
+    at.setPosition(found.selectionStart() + 2);
+    const QRect r = static_cast<QTextEdit*>(view)->cursorRect(at);
+    ClickWidget(browser->viewport(), r.center());
+  };
+  clickOn("WEBLINK");
+  clickOn("OWNLINK");
+  clickOn("FILELINK");
+  clickOn("SCRIPTLINK");
+  bool spun = false;
+  QTimer::singleShot(200, [&] { spun = true; });
+  RunUntil([&] { return spun; });
+  ASSERT_EQ(handed.size(), 2u);
+  EXPECT_EQ(handed[0].toString(), "http://shop.example.test/buy");
+  EXPECT_EQ(handed[1].toString(), site.Url("/rj_gg/more.html"));
+  EXPECT_EQ(loaded, 1);
+  EXPECT_EQ(box.plainText(), page);
+  EXPECT_EQ(std::count(site.asked.begin(), site.asked.end(), QByteArray("/rj_gg/more.html")), 0);
 }
 
 TEST(WebBoxView, CanBeShownAndHidden) {
