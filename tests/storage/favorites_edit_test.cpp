@@ -112,7 +112,7 @@ TEST_F(FavoritesEdit, ADeleteWhosePurgeFailsChangesNothing) {
     // While the question is asked, another program takes a byte of the last record:
     // the purge cannot lock the whole file.
     int error = 0;
-    std::unique_ptr<LockedFile> other = PosixFileSystem().OpenExisting(dir.HostOf("\\数据库.edb"), &error);
+    std::unique_ptr<LockedFile> other = SystemFileSystem().OpenExisting(dir.HostOf("\\数据库.edb"), &error);
     ASSERT_TRUE(other) << error;
     RecordFileDescription d;
     ASSERT_TRUE(OpenRecordFile(TablePath()) && DescribeRecordFile(&d));
