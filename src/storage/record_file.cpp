@@ -805,43 +805,33 @@ bool FindRecord(const std::function<bool()>& condition) {
   return true;
 }
 
-bool DeleteRecord() {
+namespace {
+
+// Delete and undelete differ only in the sign they leave on the current record's id.
+bool SetDeletedMark(bool deleted) {
   Operation op;
   Engine& e = op.e;
   if (!e.current) return Fail(-67);
   OpenFile& of = *e.current;
   if (of.current < 0) return Fail(-60);
   int rc = WithCurrentRecord(of, [&](std::int64_t start) {
-    int drc = RequireLength(of, start + 1, -60);
+    int mrc = RequireLength(of, start + 1, -60);
     unsigned char b[4];
-    if (drc == kFileOk) drc = ReadAt(of, start, b, 4, -62);
-    if (drc != kFileOk) return drc;
+    if (mrc == kFileOk) mrc = ReadAt(of, start, b, 4, -62);
+    if (mrc != kFileOk) return mrc;
     const std::int32_t id = GetI32(b);
-    if (id <= 0) return drc;  // already marked
+    if (deleted ? id <= 0 : id >= 0 || id == INT32_MIN) return mrc;  // already so (INT32_MIN has no positive)
     PutI32(b, -id);
     return JournaledWrite(of, start, start, b, 4);
   });
   return rc == kFileOk || Fail(rc);
 }
 
-bool UndeleteRecord() {
-  Operation op;
-  Engine& e = op.e;
-  if (!e.current) return Fail(-67);
-  OpenFile& of = *e.current;
-  if (of.current < 0) return Fail(-60);
-  int rc = WithCurrentRecord(of, [&](std::int64_t start) {
-    int urc = RequireLength(of, start + 1, -60);
-    unsigned char b[4];
-    if (urc == kFileOk) urc = ReadAt(of, start, b, 4, -62);
-    if (urc != kFileOk) return urc;
-    const std::int32_t id = GetI32(b);
-    if (id >= 0 || id == INT32_MIN) return urc;  // not marked (INT32_MIN has no positive)
-    PutI32(b, -id);
-    return JournaledWrite(of, start, start, b, 4);
-  });
-  return rc == kFileOk || Fail(rc);
-}
+}  // namespace
+
+bool DeleteRecord() { return SetDeletedMark(true); }
+
+bool UndeleteRecord() { return SetDeletedMark(false); }
 
 bool PurgeDeletedRecords() {
   Operation op;
