@@ -20,8 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Why a link does not become a favorite, in the order the summary lists them.
-enum class Skip { kEmpty, kBookmarklet, kData, kPlace, kNotGbk, kTooLong, kInTable, kRepeated, kCount };
+// Why a link does not become a favorite, in the order the summary lists them; kNone: it does.
+enum class Skip { kEmpty, kBookmarklet, kData, kPlace, kNotGbk, kTooLong, kInTable, kRepeated, kNone };
 
 const char* SkipText(Skip s) {
   switch (s) {
@@ -33,7 +33,7 @@ const char* SkipText(Skip s) {
     case Skip::kTooLong: return "address longer than the table's address field";
     case Skip::kInTable: return "address already in the table";
     case Skip::kRepeated: return "address repeated in the file";
-    case Skip::kCount: break;
+    case Skip::kNone: break;
   }
   return "";
 }
@@ -101,7 +101,7 @@ class Importer {
     std::map<Skip, int> skipped;
     for (const Bookmark& b : parsed.links) {
       Skip why = Check(b.href);
-      if (why != Skip::kCount) {
+      if (why != Skip::kNone) {
         ++skipped[why];
         if (why == Skip::kTooLong || why == Skip::kNotGbk) out_ << "skipped (" << SkipText(why) << "): " << b.href << "\n";
         continue;
@@ -115,6 +115,8 @@ class Importer {
       if (!p.iconFile.empty()) ++ownIcons;
       if (o_.dryRun) continue;
       if (!WriteIcon(p)) {
+        std::error_code ignored;  // no half-written icon stays behind
+        if (!p.iconFile.empty()) fs::remove(iconDir_ / p.iconFile, ignored);
         err_ << "edbtool: import-bookmarks: " << error_ << "\n"
              << "edbtool: import-bookmarks: " << written << " favorite" << (written == 1 ? " was" : "s were")
              << " written before it, each whole; the rest were not\n";
@@ -158,7 +160,7 @@ class Importer {
     if (gbk.size() > layout_.Capacity(kAddress)) return Skip::kTooLong;
     if (tableAddresses_.count(gbk)) return Skip::kInTable;
     if (seen_.count(gbk)) return Skip::kRepeated;
-    return Skip::kCount;
+    return Skip::kNone;
   }
 
   Planned Plan(const Bookmark& b) {

@@ -254,6 +254,19 @@ TEST_F(BookmarksTest, AFailurePartWayLeavesWholeFavoritesAndSaysHowMany) {
   EXPECT_EQ(got[1].sound, "\\声音\\点击声音\\叮.wav");
   EXPECT_EQ(got[1].icon, "\\网站图标\\默认.png");
   EXPECT_EQ(Slurp(F("run/网站图标/默认.png")), std::string(shipped.begin(), shipped.end())) << "the shipped icon is kept";
+
+  // An icon that cannot be saved (the icon folder's name is taken by a file) stops the
+  // import before its favorite is written.
+  const std::string other = MakeTable("run2");
+  Spit(F("run2/网站图标"), "not a folder");
+  Spit(F("icon.html"), std::string(kHead) + "<DL><DT><A HREF=\"https://i.example/\" ICON=\"" +
+                           DataUri("image/png", Png(8, 2)) + "\">i</A></DL>");
+  const std::string before = Slurp(other);
+  r = Run({"import-bookmarks", other, F("icon.html")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("0 favorites were written"), std::string::npos) << r.err;
+  EXPECT_EQ(Slurp(other), before);
 }
 
 }  // namespace
