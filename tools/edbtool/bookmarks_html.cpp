@@ -167,8 +167,13 @@ class Reader {
         open_.pop_back();
       } else {
         sawList_ = true;
+        if (pending_ && folders_.size() >= static_cast<std::size_t>(kMaxFolderDepth)) tooDeep_ = true;
         open_.push_back(pending_.has_value());
-        if (pending_) folders_.push_back(*pending_);
+        if (pending_) {
+          pending_->parent = folders_.empty() ? -1 : folders_.back();
+          folders_.push_back(static_cast<int>(out_->folders.size()));
+          out_->folders.push_back(std::move(*pending_));
+        }
         pending_.reset();
       }
       return;
@@ -195,7 +200,7 @@ class Reader {
       Bookmark b;
       if (const std::string* href = tag.Attribute("href")) b.href = Trim(DecodeEntities(*href));
       if (const std::string* icon = tag.Attribute("icon")) b.icon = Trim(DecodeEntities(*icon));
-      b.folders = folders_;
+      b.folder = folders_.empty() ? -1 : folders_.back();
       out_->links.push_back(std::move(b));
       mode_ = Mode::kLink;
       return;
@@ -217,7 +222,7 @@ class Reader {
   void Finish() {
     switch (mode_) {
       case Mode::kFolder:
-        pending_ = BookmarkFolder{Collapse(DecodeEntities(buffer_)), h3Toolbar_};
+        pending_ = BookmarkFolder{Collapse(DecodeEntities(buffer_)), h3Toolbar_, -1};
         break;
       case Mode::kLink:
         out_->links.back().title = Collapse(DecodeEntities(buffer_));
@@ -236,6 +241,7 @@ class Reader {
   }
 
   bool sawList() const { return sawList_; }
+  bool tooDeep() const { return tooDeep_; }
   bool listsOpen() const { return !open_.empty(); }
 
  private:
@@ -247,9 +253,10 @@ class Reader {
   bool h3Toolbar_ = false;
   std::optional<BookmarkFolder> pending_;  // the last folder heading, until its <DL>
   std::vector<bool> open_;                 // per open <DL>: whether it opened a folder
-  std::vector<BookmarkFolder> folders_;
+  std::vector<int> folders_;                // the open folders, by number
   long lastLink_ = -1;  // the link a following <DD> describes
   bool sawList_ = false;
+  bool tooDeep_ = false;
 };
 
 }  // namespace
@@ -288,8 +295,16 @@ std::string EscapeHtml(std::string_view text) {
   return out;
 }
 
+std::vector<const BookmarkFolder*> ParsedBookmarks::FoldersOf(const Bookmark& link) const {
+  std::vector<const BookmarkFolder*> out;
+  for (int f = link.folder; f >= 0 && f < static_cast<int>(folders.size()); f = folders[static_cast<std::size_t>(f)].parent)
+    out.push_back(&folders[static_cast<std::size_t>(f)]);
+  return out;
+}
+
 bool ParseBookmarksHtml(std::string_view s, ParsedBookmarks* out, std::string* error) {
   out->links.clear();
+  out->folders.clear();
   if (s.size() > kMaxBookmarksFileBytes) {
     *error = "the file is " + std::to_string(s.size()) + " bytes; bookmarks files of more than " +
              std::to_string(kMaxBookmarksFileBytes) + " bytes are not read";
@@ -347,6 +362,10 @@ bool ParseBookmarksHtml(std::string_view s, ParsedBookmarks* out, std::string* e
       continue;
     }
     reader.OnTag(tag);
+    if (reader.tooDeep()) {
+      *error = "its folders are nested more than " + std::to_string(kMaxFolderDepth) + " deep";
+      return false;
+    }
     p = after;
   }
   reader.Finish();

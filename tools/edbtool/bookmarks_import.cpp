@@ -107,7 +107,7 @@ class Importer {
         continue;
       }
       seen_.insert(Utf8ToGbk(b.href));
-      plan.push_back(Plan(b));
+      plan.push_back(Plan(b, parsed.FoldersOf(b)));
     }
 
     int written = 0, ownIcons = 0;
@@ -163,7 +163,7 @@ class Importer {
     return Skip::kNone;
   }
 
-  Planned Plan(const Bookmark& b) {
+  Planned Plan(const Bookmark& b, const std::vector<const BookmarkFolder*>& folders) {
     Planned p;
     const Text address = Utf8ToGbk(b.href);
     // A link without text would make a tile without a name: its address names it.
@@ -171,14 +171,12 @@ class Importer {
 
     int category = o_.category;
     bool common = o_.common;
-    for (auto f = b.folders.rbegin(); f != b.folders.rend(); ++f) {  // the nearest folder first
+    bool named = false;
+    for (const BookmarkFolder* f : folders) {  // the nearest folder first
       const int c = CategoryOfName(f->name);
-      if (c >= 0) {
-        category = c;
-        break;
-      }
+      if (!named && c >= 0) category = c, named = true;
+      common = common || f->toolbar;
     }
-    for (const BookmarkFolder& f : b.folders) common = common || f.toolbar;
 
     Text iconPath = DefaultIconPath();
     Bytes bytes;

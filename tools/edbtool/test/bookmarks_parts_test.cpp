@@ -34,13 +34,13 @@ TEST(BookmarksHtml, LooseMarkupStillGivesLinksFoldersAndDescriptions) {
   EXPECT_EQ(p.links[0].icon, "data:,x");
   EXPECT_EQ(p.links[0].title, "A bold text");
   EXPECT_EQ(p.links[0].description, "line one line two <3 &unknown; &#0; &#xD800; &#1114112;");
-  ASSERT_EQ(p.links[0].folders.size(), 1u);
-  EXPECT_EQ(p.links[0].folders[0].name, "Bar & more");
-  EXPECT_TRUE(p.links[0].folders[0].toolbar);
+  ASSERT_EQ(p.FoldersOf(p.links[0]).size(), 1u);
+  EXPECT_EQ(p.FoldersOf(p.links[0])[0]->name, "Bar & more");
+  EXPECT_TRUE(p.FoldersOf(p.links[0])[0]->toolbar);
   EXPECT_EQ(p.links[1].title, "B");
   EXPECT_EQ(p.links[1].description, "");
   EXPECT_EQ(p.links[2].description, "c says < 5");
-  EXPECT_TRUE(p.links[3].folders.empty());
+  EXPECT_TRUE(p.FoldersOf(p.links[3]).empty());
 }
 
 TEST(BookmarksHtml, StrayClosingListsAndCommentsAreHarmless) {
@@ -51,6 +51,26 @@ TEST(BookmarksHtml, StrayClosingListsAndCommentsAreHarmless) {
   EXPECT_NE(error.find("cut short"), std::string::npos);
   EXPECT_FALSE(ParseBookmarksHtml("<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><A HREF=\"x", &p, &error));
   EXPECT_NE(error.find("cut short"), std::string::npos);
+}
+
+// A link's folders are looked through one by one: nesting has a bound far beyond any
+// browser's, so a file of a million nested folders costs no time by the square.
+TEST(BookmarksHtml, FoldersNestedBeyondTheBoundAreRefused) {
+  auto nested = [](int depth) {
+    std::string s = "<!DOCTYPE NETSCAPE-Bookmark-file-1>";
+    for (int i = 0; i < depth; ++i) s += "<DT><H3>f</H3><DL><p>";
+    s += "<DT><A HREF=\"https://x.example/\">x</A>";
+    for (int i = 0; i < depth; ++i) s += "</DL><p>";
+    return s;
+  };
+  ParsedBookmarks p;
+  std::string error;
+  ASSERT_TRUE(ParseBookmarksHtml(nested(kMaxFolderDepth), &p, &error)) << error;
+  ASSERT_EQ(p.links.size(), 1u);
+  EXPECT_EQ(p.FoldersOf(p.links[0]).size(), static_cast<std::size_t>(kMaxFolderDepth));
+  EXPECT_EQ(p.folders.size(), static_cast<std::size_t>(kMaxFolderDepth));
+  EXPECT_FALSE(ParseBookmarksHtml(nested(kMaxFolderDepth + 1), &p, &error));
+  EXPECT_NE(error.find("nested"), std::string::npos) << error;
 }
 
 TEST(DataUri, DecodesBase64AndPercentWithinBounds) {
