@@ -2,7 +2,10 @@
 
 #include <charconv>
 
+#include "accounts_csv.h"
 #include "base/paths.h"
+#include "bookmarks_export.h"
+#include "bookmarks_import.h"
 #include "edbtool_values.h"
 #include "storage/record_file.h"
 
@@ -18,6 +21,9 @@ const char kUsage[] =
     "       edbtool delete FILE INDEX\n"
     "       edbtool purge FILE\n"
     "       edbtool find FILE FIELD TEXT\n"
+    "       edbtool import-bookmarks TABLE FILE.html [--category N] [--common] [--dry-run]\n"
+    "       edbtool export-bookmarks TABLE FILE.html\n"
+    "       edbtool export-accounts TABLE FILE.csv\n"
     "TYPE: byte short int long float double bool datetime sub text bytes memo (or 1-12);\n"
     "WIDTH for text only. Values: decimal numbers (date-times as days since 1899-12-30),\n"
     "true/false, texts, byte sets as hex.\n";
@@ -230,6 +236,31 @@ int Find(Context& c, const std::vector<std::string>& args) {
   return c.Failure("no record has '" + args[3] + "' in field " + std::to_string(field));
 }
 
+int ImportCommand(Context& c, const std::vector<std::string>& args) {
+  ImportOptions o;
+  std::vector<std::string> files;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--common") {
+      o.common = true;
+    } else if (a == "--dry-run") {
+      o.dryRun = true;
+    } else if (a == "--category") {
+      if (i + 1 >= args.size() || !ParseIndex(args[i + 1], &o.category) || o.category > 6)
+        return c.Usage("--category takes a category number from 0 to 6");
+      ++i;
+    } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+      return c.Usage("unknown option '" + a + "'");
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.size() != 2) return c.Usage("import-bookmarks needs a table and a bookmarks file");
+  o.table = files[0];
+  o.file = files[1];
+  return ImportBookmarks(o, c.out, c.err);
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -243,6 +274,15 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (cmd == "delete") return Delete(c, args);
   if (cmd == "purge") return Purge(c, args);
   if (cmd == "find") return Find(c, args);
+  if (cmd == "import-bookmarks") return ImportCommand(c, args);
+  if (cmd == "export-bookmarks") {
+    if (args.size() != 3) return c.Usage("export-bookmarks needs a table and a file to write");
+    return ExportBookmarks(args[1], args[2], out, err);
+  }
+  if (cmd == "export-accounts") {
+    if (args.size() != 3) return c.Usage("export-accounts needs a table and a file to write");
+    return ExportAccounts(args[1], args[2], out, err);
+  }
   return c.Usage("unknown command '" + cmd + "'");
 }
 

@@ -99,4 +99,7 @@ void WriteIcons(const Output& out, const std::vector<Site>& sites) {
     out.Write(dir + site.file, IsJpeg(site.file) ? EncodeJpeg(icon, 92, kBoard) : EncodePng(icon));
   }
   out.Write(dir + "点击打开.PNG", EncodePng(ClickToOpen()));
+  // For favorites brought in from a browser without an icon the program can draw.
+  const Site fallback{"", "默认.png", "", "", "", 0, 0, "", "", "网", 0x4A6A8A, 0x7FA3C6, IconShape::kRoundSquare, 48};
+  out.Write(dir + fallback.file, EncodePng(SiteIcon(fallback)));
 }

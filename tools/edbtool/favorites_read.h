@@ -1,0 +1,24 @@
+#pragma once
+// Every favorite of the current file, read the way the program reads them.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+
+namespace edbtool {
+
+struct StoredFavorite {
+  Text siteName, iconPath, address, account, password;
+  std::int32_t category = 0;
+  Text clickSound;
+  std::int32_t common = 0;
+  Text description;
+};
+
+// All records in file order (marked-deleted ones too, as the program lists them). False
+// with `*error` when the current file is not a favorites table or cannot be read.
+bool ReadAllFavorites(std::vector<StoredFavorite>* out, std::string* error);
+
+}  // namespace edbtool
