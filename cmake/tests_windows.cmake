@@ -9,7 +9,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 # (host paths in UTF-8); the engine underneath is covered by the record-file tests.
 set(linux_fixture_tests favorites_table_test.cpp settings_table_test.cpp)
 
-foreach(name base platform storage ui)
+foreach(name base platform storage ui win32)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${name}/*.cpp)
   vk_for_this_system(srcs)
   foreach(skip IN LISTS linux_fixture_tests)
@@ -33,4 +33,11 @@ if(TARGET edbtool)
   add_test(NAME edbtool_same_bytes
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/edbtool_same_bytes.sh ${VK_LINUX_EDBTOOL} $<TARGET_FILE:edbtool>)
   set_tests_properties(edbtool_same_bytes PROPERTIES TIMEOUT 300)
+endif()
+
+# The window backend's tests make real windows: on a private X server.
+if(TARGET test_win32)
+  add_test(NAME win32_windows
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/with_display.sh $<TARGET_FILE:test_win32>)
+  set_tests_properties(win32_windows PROPERTIES TIMEOUT 600)
 endif()

@@ -130,8 +130,8 @@ void TabPeer::SyncOwn() {
   RECT client;
   GetClientRect(hwnd_, &client);
   for (int i = 0; i < pageCount(); ++i) {
-    SetWindowPos(pages_[i], HWND_TOP, 0, pageTop, client.right, std::max(0L, client.bottom - pageTop),
-                 SWP_NOACTIVATE);
+    SetWindowPos(pages_[i], nullptr, 0, pageTop, client.right, std::max(0L, client.bottom - pageTop),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     EnableWindow(pages_[i], !model_.disabled());
     ShowWindow(pages_[i], i == tab().currentPage() ? SW_SHOWNA : SW_HIDE);
   }
