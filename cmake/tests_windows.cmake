@@ -9,7 +9,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 # (host paths in UTF-8); the engine underneath is covered by the record-file tests.
 set(linux_fixture_tests favorites_table_test.cpp settings_table_test.cpp)
 
-foreach(name base platform storage ui)
+foreach(name base platform storage ui win32)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${name}/*.cpp)
   vk_for_this_system(srcs)
   foreach(skip IN LISTS linux_fixture_tests)
@@ -22,7 +22,12 @@ foreach(name base platform storage ui)
   target_link_libraries(test_${name} PRIVATE vk_${name} gtest gtest_main gmock ws2_32)
   target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(test_${name} PRIVATE VK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VK_BINARY_DIR="${CMAKE_BINARY_DIR}")
-  add_test(NAME ${name} COMMAND test_${name})
+  if(name STREQUAL "win32")
+    # Real windows, real dialogs: wine gets a private X server of its own.
+    add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-x-run $<TARGET_FILE:test_${name}>)
+  else()
+    add_test(NAME ${name} COMMAND test_${name})
+  endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT 900)
 endforeach()
 
