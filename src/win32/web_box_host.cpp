@@ -13,22 +13,17 @@
 #include <ole2.h>
 #include <olectl.h>
 
-#include <cwchar>
 #include <string>
 
 #include "base/wide_text.h"
 #include "win32/parts.h"
+#include "win32/web_box_navigation.h"
 
 namespace {
 
 constexpr wchar_t kWebBoxClass[] = L"VinkaboWebBox";
 // A navigation that comes this soon after the user's last press or key is theirs.
 constexpr DWORD kUserInputMs = 1500;
-
-bool WebAddress(const std::wstring& url) {
-  auto starts = [&](const wchar_t* p) { return _wcsnicmp(url.c_str(), p, std::wcslen(p)) == 0; };
-  return starts(L"http://") || starts(L"https://");
-}
 
 bool RecentUserInput() {
   LASTINPUTINFO last{sizeof(last), 0};
@@ -244,22 +239,17 @@ bool Win32WebBoxHost::TopFrame(IDispatch* frame) const {
 }
 
 bool Win32WebBoxHost::BeforeNavigate(IDispatch* frame, const std::wstring& url) {
-  if (!TopFrame(frame)) {
-    // The page's own frames load what they name, from the web only.
-    return WebAddress(url) || _wcsicmp(url.c_str(), L"about:blank") == 0;
-  }
-  if (ownNavigationPending_) {
-    ownNavigationPending_ = false;
-    return true;
-  }
-  // Anything else that would take the box off its page is the user's click on a link,
-  // or the page acting by itself; only the first is handed on.
-  if (WebAddress(url) && RecentUserInput() && BoxAlive()) box_.LinkClicked(GbkFromWide(url));
-  return false;
+  const bool top = TopFrame(frame);
+  const bool own = top && ownNavigationPending_;
+  if (own) ownNavigationPending_ = false;
+  const Navigation verdict = JudgeNavigation(top, own, url, RecentUserInput());
+  if (verdict == Navigation::kHandOn && BoxAlive()) box_.LinkClicked(GbkFromWide(url));
+  return verdict == Navigation::kAllow;
 }
 
 void Win32WebBoxHost::NewWindow(const std::wstring& url) {
-  if (WebAddress(url) && RecentUserInput() && BoxAlive()) box_.LinkClicked(GbkFromWide(url));
+  if (JudgeNewWindow(url, RecentUserInput()) == Navigation::kHandOn && BoxAlive())
+    box_.LinkClicked(GbkFromWide(url));
 }
 
 void Win32WebBoxHost::DocumentComplete(IDispatch* frame) {
