@@ -51,8 +51,8 @@ class Win32BackendTest : public ::testing::Test {
     InitCommonControlsEx(&controls);
   }
   void SetUp() override {
-    // Under wine without an X display no window can be made: tests/windows/with_display.sh
-    // runs this program on a private X server.
+    // Under wine without an X display no window can be made: scripts/wine-x-run runs
+    // this program on a private X server.
     HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     if (!probe) GTEST_SKIP() << "no display to make windows on";
     DestroyWindow(probe);

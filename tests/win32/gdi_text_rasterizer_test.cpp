@@ -1,0 +1,86 @@
+// Sprite texts through GDI: real glyphs, the text's own colour, transparent elsewhere.
+
+#include <gtest/gtest.h>
+
+#include "win32/parts.h"
+
+namespace {
+
+SpriteFont Font(int height) {
+  SpriteFont f;
+  f.name = "Arial";
+  f.charSet = 0;
+  f.height = height;
+  return f;
+}
+
+int InkPixels(const Image& image) {
+  int ink = 0;
+  const auto& rgba = image.frames[0].rgba;
+  for (size_t p = 3; p < rgba.size(); p += 4) ink += rgba[p] != 0;
+  return ink;
+}
+
+TEST(GdiTextRasterizer, DrawsInkOnTransparentInTheTextsColour) {
+  GdiTextRasterizer r;
+  const Colour red = RgbColour(200, 30, 10);
+  Image image = r.Render("Hello", Font(16), red);
+  ASSERT_FALSE(image.empty());
+  ASSERT_EQ(image.frames[0].rgba.size(), static_cast<size_t>(image.width) * image.height * 4);
+  const int ink = InkPixels(image);
+  EXPECT_GT(ink, 10) << "no glyph was drawn";
+  EXPECT_LT(ink, image.width * image.height) << "the background is not transparent";
+  const auto& rgba = image.frames[0].rgba;
+  for (size_t p = 0; p < rgba.size(); p += 4) {
+    if (rgba[p + 3] == 0) continue;
+    ASSERT_EQ(rgba[p], 200);
+    ASSERT_EQ(rgba[p + 1], 30);
+    ASSERT_EQ(rgba[p + 2], 10);
+  }
+}
+
+TEST(GdiTextRasterizer, GrowsWithTheFontsHeightAndItsLines) {
+  GdiTextRasterizer r;
+  Image small = r.Render("Board", Font(12), 0);
+  Image large = r.Render("Board", Font(30), 0);
+  ASSERT_FALSE(small.empty());
+  ASSERT_FALSE(large.empty());
+  EXPECT_GT(large.width, small.width);
+  EXPECT_GT(large.height, small.height);
+  EXPECT_GE(small.height, 12);
+  EXPECT_GE(large.height, 30);
+
+  // Lines are separated by CR LF or LF alone; the widest line sets the width.
+  Image two = r.Render("Board\r\nBoard board", Font(12), 0);
+  Image lf = r.Render("Board\nBoard board", Font(12), 0);
+  EXPECT_GE(two.height, 2 * small.height);
+  EXPECT_GT(two.width, small.width);
+  EXPECT_EQ(two.width, lf.width);
+  EXPECT_EQ(two.height, lf.height);
+}
+
+TEST(GdiTextRasterizer, EmptyTextIsNoPicture) {
+  GdiTextRasterizer r;
+  EXPECT_TRUE(r.Render("", Font(12), 0).empty());
+}
+
+TEST(GdiTextRasterizer, BoldInksMoreThanRegular) {
+  GdiTextRasterizer r;
+  SpriteFont bold = Font(20);
+  bold.bold = true;
+  Image regular = r.Render("Wide", Font(20), 0);
+  Image heavy = r.Render("Wide", bold, 0);
+  ASSERT_FALSE(regular.empty());
+  ASSERT_FALSE(heavy.empty());
+  EXPECT_GT(InkPixels(heavy), InkPixels(regular));
+}
+
+TEST(GdiTextRasterizer, ADefaultOrOverlongFaceStillDraws) {
+  GdiTextRasterizer r;
+  SpriteFont f;  // empty name: the default face
+  EXPECT_GT(InkPixels(r.Render("abc", f, 0)), 0);
+  f.name = std::string(40, 'x');  // too long for a face name: the default face too
+  EXPECT_GT(InkPixels(r.Render("abc", f, 0)), 0);
+}
+
+}  // namespace
