@@ -59,6 +59,88 @@ class Win32BackendTest : public ::testing::Test {
   }
 };
 
+// One of each kind that takes input, on a frameless window.
+struct InputWindow : Window {
+  InputWindow() : Window("input test", {80, 60, 320, 200}, WindowBorder::None, RgbColour(192, 192, 192)) {
+    for (Control* c : std::initializer_list<Control*>{&check, &combo, &graphic, &button})
+      controls_.push_back(c);
+  }
+  CheckBox check{"check", {10, 10, 80, 16}, Utf8ToGbk("常用")};
+  ComboBox combo{"combo", {10, 40, 120, 20}, {Utf8ToGbk("第2分类"), Utf8ToGbk("第3分类"), Utf8ToGbk("第4分类")}};
+  GraphicButton graphic{"graphic", {10, 80, 80, 30}};
+  Button button{"button", {150, 10, 80, 20}, Utf8ToGbk("设置")};
+};
+
+TEST_F(Win32BackendTest, EachKindTurnsInputIntoItsModelsActions) {
+  Win32WindowBackend backend;
+  InputWindow w;
+  int checkClicks = 0, graphicClicks = 0, moves = 0, lastX = -1, lastY = -1, lastKeys = -1;
+  w.check.onClicked = [&] { ++checkClicks; };
+  w.graphic.onClicked = [&] { ++graphicClicks; };
+  w.button.onPointerMoved = [&](int x, int y, int keys) { ++moves, lastX = x, lastY = y, lastKeys = keys; };
+  backend.ShowWindow(w, false);
+  HWND top = backend.HandleOf(w);
+  ASSERT_NE(top, nullptr);
+  RECT client;
+  GetClientRect(top, &client);
+  EXPECT_EQ(client.right, 320);  // frameless: the client area is the whole window
+  EXPECT_EQ(client.bottom, 200);
+
+  HWND check = ChildOfClass(top, L"Button");  // listed first, so first in z-order
+  SendMessageW(check, BM_CLICK, 0, 0);
+  EXPECT_EQ(checkClicks, 1);
+  EXPECT_TRUE(w.check.ticked());
+  EXPECT_EQ(SendMessageW(check, BM_GETCHECK, 0, 0), BST_CHECKED);
+  w.check.SetTicked(false);
+  EXPECT_EQ(SendMessageW(check, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+  HWND combo = ChildOfClass(top, L"ComboBox");
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);  // no selection at start
+  SendMessageW(combo, CB_SETCURSEL, 2, 0);
+  SendMessageW(top, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  EXPECT_EQ(w.combo.selection(), 2);
+  w.combo.SetSelection(0);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+
+  HWND graphic = ChildOfClass(top, L"VinkaboGraphicButton");
+  ASSERT_NE(graphic, nullptr);
+  SendMessageW(graphic, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(graphic, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(graphicClicks, 1);
+  // Let go outside: no click, as with any button.
+  SendMessageW(graphic, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(graphic, WM_LBUTTONUP, 0, MAKELPARAM(200, 5));
+  EXPECT_EQ(graphicClicks, 1);
+
+  HWND button = ChildOfClass(top, L"Button", 1);
+  ASSERT_NE(button, nullptr);
+  SendMessageW(button, WM_MOUSEMOVE, MK_CONTROL | MK_SHIFT, MAKELPARAM(12, 7));
+  EXPECT_EQ(moves, 1);
+  EXPECT_EQ(lastX, 12);
+  EXPECT_EQ(lastY, 7);
+  EXPECT_EQ(lastKeys & 3, 3);  // Ctrl and Shift
+  w.Destroy();
+}
+
+TEST_F(Win32BackendTest, MovesGoBothWaysBetweenTheWindowAndItsModel) {
+  Win32WindowBackend backend;
+  InputWindow w;
+  backend.ShowWindow(w, false);
+  HWND top = backend.HandleOf(w);
+  ASSERT_NE(top, nullptr);
+  SetWindowPos(top, nullptr, 130, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(w.left(), 130);
+  EXPECT_EQ(w.top(), 90);
+  w.SetPosition(20, 30);
+  RECT r;
+  GetWindowRect(top, &r);
+  EXPECT_EQ(r.left, 20);
+  EXPECT_EQ(r.top, 30);
+  w.Destroy();
+}
+
 TEST_F(Win32BackendTest, DialogFrameHasTheModelsOuterSizeAndPosition) {
   Win32WindowBackend backend;
   TestWindow w;
