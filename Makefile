@@ -72,7 +72,7 @@ clean:
 # scripts/install-windows-deps and scripts/build-windows-deps), tests run under wine. The
 # shipped data is the Linux generator's, the same bytes; the Linux edbtool is what the
 # byte-identity test compares edbtool.exe with.
-.PHONY: windows windows-deps windows-test
+.PHONY: windows windows-deps windows-package windows-test
 windows-deps:
 	scripts/install-windows-deps
 	scripts/build-windows-deps
@@ -81,8 +81,13 @@ windows: windows-deps
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j$(JOBS)
 	cmake --preset default >/dev/null
-	cmake --build --preset default -j$(JOBS) --target run_data edbtool
+	cmake --build --preset default -j$(JOBS) --target run_data edbtool test_wine_window
 	find build/run -mindepth 1 -maxdepth 1 ! -name vinkabo -exec cp -rn {} build-windows/run/ \;
 
-windows-test: windows
+# build-windows/vinkabo-windows.zip: the program and its data in one folder.
+windows-package: windows
+	scripts/package-windows build-windows
+
+# The real-window test starts the program from the unzipped package.
+windows-test: windows-package
 	cd build-windows && ctest --output-on-failure -j$(JOBS)

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "base/paths.h"
 #include "browser/site_board.h"
 #include "ui/compositor.h"

@@ -22,3 +22,12 @@ foreach(dir IN LISTS test_dirs)
   gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-ScreenGrab.*"
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endforeach()
+
+# The Windows program under wine on a real X server. It needs the Windows package, so the
+# Windows build's tests run it (`make windows-test`), not this suite.
+if(TARGET vk_forms)
+  add_executable(test_wine_window ${CMAKE_SOURCE_DIR}/tests/windows/wine_window_test.cpp)
+  target_link_libraries(test_wine_window PRIVATE vk_forms GTest::gtest GTest::gtest_main)
+  target_include_directories(test_wine_window PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(test_wine_window PRIVATE VK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+endif()

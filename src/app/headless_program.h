@@ -27,7 +27,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "base/text.h"
 #include "forms/scripted_backend.h"
 #include "forms/user_actions.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The program's entry routine and the life of its state.
 
-#include "app/program.h"
+#include "program/program.h"
 
 // Empties the five lists and zeroes the integers and the main copy.
 void InitApplicationState(AppState& state);

@@ -3,7 +3,7 @@
 // bar and page controls, the favorites, the settings, then page 1 of the common list.
 // Also the web box's page-loaded handler with the advert tip.
 
-#include "app/program.h"
+#include "program/program.h"
 
 // The main window's creation-finished event. Stops before the first category is shown
 // when the settings table cannot be read.

@@ -3,7 +3,7 @@
 // the site in a small panel over the board, behind the password gate. The panel's four
 // controls wait out of sight at negative left positions and are moved in and out.
 
-#include "app/program.h"
+#include "program/program.h"
 
 // Steps of the site board's events; each acts only on the account sprite of a tile.
 void AccountHoverStep(Program& program, int sprite);

@@ -2,7 +2,7 @@
 // The category bar 动画框_分类: eight picture buttons that light up under the pointer,
 // each with a sound of its own, and choose the list the site board shows.
 
-#include "app/program.h"
+#include "program/program.h"
 
 // Once at start-up, before the page controls: the eight buttons, 10 pixels apart
 // whatever the widths of their pictures, from the template's left at y 6.

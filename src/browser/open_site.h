@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "browser/tip_popup.h"
 
 // Steps of the site board's events; each acts only on the icon sprite of a tile.

@@ -2,7 +2,7 @@
 // The program's own sounds, all below the run directory, play only while the main
 // copy's sound switch is exactly 1.
 
-#include "app/program.h"
+#include "program/program.h"
 #include "base/text.h"
 
 // `relative` begins with a backslash, e.g. "\声音\翻页.wav". What the play returns is

@@ -3,7 +3,7 @@
 // columns, 5 rows), each tile an icon, a name, an account button and a modify button,
 // with four page-turn buttons and a page label below them.
 
-#include "app/program.h"
+#include "program/program.h"
 
 // Once at start-up, after the category bar: the page buttons (first, previous, next,
 // last) at (320 + 70 (k - 1), 448) and the page label at (280, 455).

@@ -1,7 +1,7 @@
 #pragma once
 // The site board's three pointer events, dispatched to the steps that own the sprites.
 
-#include "app/program.h"
+#include "program/program.h"
 
 // A step of a press: it looks for its own kind of sprite and otherwise does nothing.
 using TilePressStep = void (*)(Program& program, int sprite);

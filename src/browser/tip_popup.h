@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "base/text.h"
 
 struct BalloonSettingWrite {

@@ -3,7 +3,7 @@
 // appends one favorite to the favorites table and ends the program, since the board
 // shows new favorites only after a restart.
 
-#include "app/program.h"
+#include "program/program.h"
 
 // 图形按钮_添加 clicked.
 void OpenAddPage(Program& program);

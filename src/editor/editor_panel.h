@@ -3,7 +3,7 @@
 // and delete page: clearing both pages, leaving the panel, and switching the two
 // sprite boards off while it is open.
 
-#include "app/program.h"
+#include "program/program.h"
 
 // Empties the boxes of both pages, clears both category lists and unticks both common
 // boxes. The two description boxes and the key box 编辑框_修改_记录号 are left alone.

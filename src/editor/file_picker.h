@@ -3,7 +3,7 @@
 // chosen file, as a path relative to the run directory with its leading backslash,
 // into a box of the page.
 
-#include "app/program.h"
+#include "program/program.h"
 
 // Opens the dialog in `startFolder`; a chosen file inside the run directory goes into
 // `target` relative to it. A file elsewhere is refused with a message and `target`

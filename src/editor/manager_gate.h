@@ -4,7 +4,7 @@
 // check is on, and opens the editor on its modify and delete page, filled with the
 // favorite from memory.
 
-#include "app/program.h"
+#include "program/program.h"
 
 // Runs on every press on the site board, whatever was pressed (sprite 0: nothing).
 void ManagerLoginGate(Program& program, int sprite);

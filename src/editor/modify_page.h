@@ -3,7 +3,7 @@
 // manager login gate. The record is found by the site name the gate put into the key
 // box 编辑框_修改_记录号; a stored change ends the program.
 
-#include "app/program.h"
+#include "program/program.h"
 
 // 按钮_修改_确认修改 clicked.
 void SaveModifiedFavorite(Program& program);

@@ -2,7 +2,7 @@
 // The gate before the account viewer and the modify page: with the password check on,
 // the program password must be typed first.
 
-#include "app/program.h"
+#include "program/program.h"
 #include "base/text.h"
 
 // Works on the main copy. Check 0: granted at once, nothing shown. Otherwise the input

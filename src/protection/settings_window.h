@@ -4,7 +4,7 @@
 // stored change ends the program with a request to run it again; the main window goes
 // on with the values it read at start until then.
 
-#include "app/program.h"
+#include "program/program.h"
 
 // The window's own copy of the settings record. It outlives the window, as the
 // window's own variables do: a failed load keeps what the last showing read.

@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "app/app_state.h"
+#include "storage/records.h"
 #include "base/text.h"
 
 enum class FavoriteEditOutcome {

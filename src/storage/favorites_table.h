@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "app/app_state.h"
+#include "storage/records.h"
 #include "base/text.h"
-#include "ui/services.h"
+#include "platform/message_box.h"
 
 // Run directory + "\数据库.edb".
 Text FavoritesTablePath();

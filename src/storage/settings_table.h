@@ -2,9 +2,9 @@
 // Loading the settings table "\md5.edb" (program password, password check, sounds)
 // into one copy of ProtectionSettings. (Rewriting it lives in settings_save.h.)
 
-#include "app/app_state.h"
+#include "storage/records.h"
 #include "base/text.h"
-#include "ui/services.h"
+#include "platform/message_box.h"
 
 // Run directory + "\md5.edb".
 Text SettingsTablePath();

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "base/fatal_error.h"
 #include "browser/account_viewer.h"
 #include "browser/category_bar.h"

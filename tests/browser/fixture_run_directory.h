@@ -3,32 +3,43 @@
 // the engine, and pictures and sounds written where the program looks for them.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "program/app_state.h"
 #include "base/paths.h"
 #include "base/text.h"
 #include "storage/record_file.h"
+#ifdef _WIN32
+#include <process.h>
+
+#include "base/wide_text.h"
+#else
+#include <unistd.h>
+#endif
 
 class FixtureRunDirectory {
  public:
   explicit FixtureRunDirectory(const std::string& name) {
-    std::string base = ::testing::TempDir() + "vk_" + name + "_" + std::to_string(getpid());
-    std::string command = "rm -rf '" + base + "'";
-    std::system(command.c_str());
-    mkdir(base.c_str(), 0700);
+#ifdef _WIN32
+    const int pid = _getpid();
+#else
+    const int pid = getpid();
+#endif
+    std::string base = ::testing::TempDir() + "vk_" + name + "_" + std::to_string(pid);
+    std::error_code ignored;
+    std::filesystem::remove_all(base, ignored);
+    std::filesystem::create_directories(base);
     host_ = base;
     SetRunDirectory(ProgramPath(host_));
   }
   ~FixtureRunDirectory() {
-    std::string command = "rm -rf '" + host_ + "'";
-    std::system(command.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(host_, ignored);
   }
 
   const std::string& host() const { return host_; }
@@ -80,10 +91,12 @@ class FixtureRunDirectory {
 
   // A file below the run directory; `relative` is a program path with a leading backslash.
   void WriteFile(const Text& relative, const Bytes& bytes) {
-    std::string path = HostPath(runDirectory() + relative);
-    for (size_t slash = path.find('/', host_.size() + 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1))
-      mkdir(path.substr(0, slash).c_str(), 0700);
+#ifdef _WIN32
+    const std::filesystem::path path(WidePath(runDirectory() + relative));
+#else
+    const std::filesystem::path path(HostPath(runDirectory() + relative));
+#endif
+    std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
 

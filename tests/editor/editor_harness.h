@@ -2,7 +2,7 @@
 // A Program with scripted services on a fixture run directory, for driving the editor's
 // handlers directly (the main window shown, no start-up sequence).
 
-#include "app/program.h"
+#include "program/program.h"
 #include "forms/scripted_backend.h"
 #include "forms/user_actions.h"
 #include "storage/edit_tables_fixture.h"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "forms/scripted_backend.h"
 #include "forms/user_actions.h"
 #include "protection/settings_window.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "program/app_state.h"
 #include "base/paths.h"
 #include "base/text.h"
 #include "storage/record_file.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "ui/services.h"
+#include "platform/message_box.h"
 
 struct RecordingMessageBox : MessageBoxService {
   struct Call {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/app_state.h"
+#include "program/app_state.h"
 #include "forms/main_window.h"
 #include "forms/settings_window.h"
 #include "forms/window_backend.h"
