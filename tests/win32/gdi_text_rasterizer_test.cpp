@@ -64,15 +64,20 @@ TEST(GdiTextRasterizer, EmptyTextIsNoPicture) {
   EXPECT_TRUE(r.Render("", Font(12), 0).empty());
 }
 
-TEST(GdiTextRasterizer, BoldInksMoreThanRegular) {
+TEST(GdiTextRasterizer, BoldUnderlineAndStrikeOutInkMore) {
   GdiTextRasterizer r;
-  SpriteFont bold = Font(20);
-  bold.bold = true;
   Image regular = r.Render("Wide", Font(20), 0);
-  Image heavy = r.Render("Wide", bold, 0);
   ASSERT_FALSE(regular.empty());
-  ASSERT_FALSE(heavy.empty());
-  EXPECT_GT(InkPixels(heavy), InkPixels(regular));
+  SpriteFont bold = Font(20), underline = Font(20), strikeOut = Font(20);
+  bold.bold = true;
+  underline.underline = true;
+  strikeOut.strikeOut = true;
+  for (const SpriteFont& f : {bold, underline, strikeOut}) {
+    Image styled = r.Render("Wide", f, 0);
+    ASSERT_FALSE(styled.empty());
+    EXPECT_GT(InkPixels(styled), InkPixels(regular))
+        << "bold " << f.bold << " underline " << f.underline << " strike-out " << f.strikeOut;
+  }
 }
 
 TEST(GdiTextRasterizer, ADefaultOrOverlongFaceStillDraws) {
