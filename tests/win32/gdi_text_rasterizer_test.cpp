@@ -89,3 +89,23 @@ TEST(GdiTextRasterizer, ADefaultOrOverlongFaceStillDraws) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiTextRasterizer, ChineseTextInTheDefaultFace) {
+  GdiTextRasterizer r;
+  SpriteFont f;  // 宋体 in GB2312, as the program's templates carry it
+  f.height = 16;
+  Image image = r.Render(Utf8ToGbk("第1页"), f, RgbColour(0, 0, 0));
+  ASSERT_FALSE(image.empty());
+  EXPECT_GT(InkPixels(image), 40);
+  EXPECT_GE(image.height, 16);
+  // Real glyphs, not one missing-glyph box for every character.
+  Image di = r.Render(Utf8ToGbk("第"), f, 0);
+  Image ye = r.Render(Utf8ToGbk("页"), f, 0);
+  ASSERT_FALSE(di.empty());
+  ASSERT_FALSE(ye.empty());
+  EXPECT_NE(di.frames[0].rgba, ye.frames[0].rgba);
+}
+
+}  // namespace
