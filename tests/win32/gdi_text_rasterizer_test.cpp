@@ -106,6 +106,12 @@ TEST(GdiTextRasterizer, ChineseTextInTheDefaultFace) {
   ASSERT_FALSE(di.empty());
   ASSERT_FALSE(ye.empty());
   EXPECT_NE(di.frames[0].rgba, ye.frames[0].rgba);
+  // The same face holds the page label's digits.
+  Image one = r.Render("1", f, 0);
+  Image three = r.Render("3", f, 0);
+  ASSERT_FALSE(one.empty());
+  ASSERT_FALSE(three.empty());
+  EXPECT_NE(one.frames[0].rgba, three.frames[0].rgba) << "digits drawn as missing-glyph boxes";
 }
 
 }  // namespace
