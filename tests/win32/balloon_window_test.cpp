@@ -53,7 +53,7 @@ TEST_F(BalloonWindowTest, ShowsAfterTheDelayAtTheLayoutWithoutTakingTheForegroun
   const HWND foreground = GetForegroundWindow();
   const HWND active = GetActiveWindow();
 
-  ASSERT_TRUE(BalloonPopUp(tip_.model, now_, 400, 300, "A tip", -1, true));
+  ASSERT_TRUE(BalloonPopUp(tip_.model, now_, 400, 300, "A tip wide enough for its pointer", -1, true));
   EXPECT_TRUE(balloon_->ticking()) << "a pop-up wakes the timer";
   balloon_->Tick();
   EXPECT_FALSE(IsWindowVisible(balloon_->window())) << "shown before its delay";
