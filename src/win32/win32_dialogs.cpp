@@ -19,27 +19,37 @@
 
 namespace {
 
-// Every enabled window of the program is disabled while one of its own dialogs is open,
-// as the task-modal message box does: the dialogs have no owner window.
+// A dialog of the program blocks every window of the program, as the task-modal message
+// box does. The dialog is owned by the window the user was in, if any: the system
+// disables that one and gives it back the focus when the dialog closes; the others are
+// disabled here and enabled again just before the dialog goes (with every window
+// disabled at that moment the system would activate another program instead).
 class ProgramWindowsBlocked {
  public:
   ProgramWindowsBlocked() {
+    HWND active = GetActiveWindow();
+    if (active && GetWindowThreadProcessId(active, nullptr) == GetCurrentThreadId()) owner_ = active;
     EnumThreadWindows(GetCurrentThreadId(), &ProgramWindowsBlocked::Add, reinterpret_cast<LPARAM>(this));
     for (HWND w : blocked_) EnableWindow(w, FALSE);
   }
-  ~ProgramWindowsBlocked() {
-    for (HWND w : blocked_)
-      if (IsWindow(w)) EnableWindow(w, TRUE);
-  }
+  ~ProgramWindowsBlocked() { Release(); }
   ProgramWindowsBlocked(const ProgramWindowsBlocked&) = delete;
   ProgramWindowsBlocked& operator=(const ProgramWindowsBlocked&) = delete;
 
+  HWND owner() const { return owner_; }
+  void Release() {
+    for (HWND w : blocked_)
+      if (IsWindow(w)) EnableWindow(w, TRUE);
+    blocked_.clear();
+  }
+
  private:
-  static BOOL CALLBACK Add(HWND w, LPARAM self) {
-    if (IsWindowVisible(w) && IsWindowEnabled(w))
-      reinterpret_cast<ProgramWindowsBlocked*>(self)->blocked_.push_back(w);
+  static BOOL CALLBACK Add(HWND w, LPARAM p) {
+    auto* self = reinterpret_cast<ProgramWindowsBlocked*>(p);
+    if (w != self->owner_ && IsWindowVisible(w) && IsWindowEnabled(w)) self->blocked_.push_back(w);
     return TRUE;
   }
+  HWND owner_ = nullptr;
   std::vector<HWND> blocked_;
 };
 
@@ -114,6 +124,7 @@ class DialogTemplate {
 constexpr WORD kButtonAtom = 0x0080, kEditAtom = 0x0081, kStaticAtom = 0x0082;
 
 struct InputBoxRun {
+  ProgramWindowsBlocked* blocked = nullptr;
   std::wstring title, prompt, initial;
   bool withPrompt = false;
   bool masked = false;
@@ -143,10 +154,12 @@ INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         const int n = GetWindowTextLengthW(edit);
         run->typed.assign(static_cast<size_t>(n) + 1, L'\0');
         run->typed.resize(GetWindowTextW(edit, run->typed.data(), n + 1));
+        run->blocked->Release();
         EndDialog(dlg, IDOK);
         return TRUE;
       }
       if (id == IDCANCEL) {  // the cancel button, Esc and the close box
+        reinterpret_cast<InputBoxRun*>(GetWindowLongPtrW(dlg, DWLP_USER))->blocked->Release();
         EndDialog(dlg, IDCANCEL);
         return TRUE;
       }
@@ -208,7 +221,8 @@ bool Win32InputBox::Ask(const Text* prompt, const Text* title, const Text& initi
   INT_PTR answer;
   {
     ProgramWindowsBlocked blocked;
-    answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.get(), nullptr, InputBoxProc,
+    run.blocked = &blocked;
+    answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.get(), blocked.owner(), InputBoxProc,
                                      reinterpret_cast<LPARAM>(&run));
   }
   if (answer != IDOK) return false;
@@ -230,6 +244,7 @@ bool Win32FileDialog::Open(const Text& initialDirectory, Text& fileName) {
   BOOL ok;
   {
     ProgramWindowsBlocked blocked;
+    ofn.hwndOwner = blocked.owner();
     ok = GetOpenFileNameW(&ofn);
   }
   if (!ok) return false;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "win32/balloon_window.h"
+#include "win32/x_input.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ TEST_F(BalloonWindowTest, ShowsAfterTheDelayAtTheLayoutWithoutTakingTheForegroun
   const HWND foreground = GetForegroundWindow();
   const HWND active = GetActiveWindow();
 
-  ASSERT_TRUE(BalloonPopUp(tip_.model, now_, 400, 300, "A tip", -1, true));
+  ASSERT_TRUE(BalloonPopUp(tip_.model, now_, 400, 300, "A tip wide enough for its pointer", -1, true));
   EXPECT_TRUE(balloon_->ticking()) << "a pop-up wakes the timer";
   balloon_->Tick();
   EXPECT_FALSE(IsWindowVisible(balloon_->window())) << "shown before its delay";
@@ -141,6 +142,34 @@ TEST_F(BalloonWindowTest, APointerMoveKeepsTheBalloonWhenAskedTo) {
   now_ += 900;
   balloon_->Tick();
   EXPECT_TRUE(IsWindowVisible(balloon_->window()));
+}
+
+TEST_F(BalloonWindowTest, AUsersClickOnTheBalloonReachesWhatLiesBelow) {
+  if (!x_input::Available()) GTEST_SKIP() << "no X display or no xdotool";
+  HWND main = CreateWindowExW(0, L"STATIC", L"main", WS_POPUP, 100, 100, 300, 200, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  SpriteBoard board("动画框1", ControlRect{0, 0, 300, 200}, RgbColour(255, 255, 255));
+  int pressed = 0;
+  board.model.events.leftPressed = [&](int id) { pressed = id == 0 ? -1 : id; };
+  ASSERT_NE(CreateBoardWindow(board, main, std::make_shared<bool>(true)), nullptr);
+  ShowWindow(main, SW_SHOW);
+  SetForegroundWindow(main);
+  x_input::PumpUntil([] { return false; }, 300);
+
+  // The balloon's body lies above its pointer's tip, over the board.
+  ASSERT_TRUE(BalloonPopUp(tip_.model, now_, 150, 250, "Over the board", -1, true));
+  now_ += 100;
+  balloon_->Tick();
+  ASSERT_TRUE(IsWindowVisible(balloon_->window()));
+  const BalloonRect body = balloon_->view().layout.body;
+  const int x = body.left + body.width / 2, y = body.top + body.height / 2;
+  ASSERT_GE(x, 100);
+  ASSERT_GE(y, 100);
+  x_input::PumpUntil([] { return false; }, 300);
+  ASSERT_TRUE(x_input::Xdotool(L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L" click 1"));
+  EXPECT_TRUE(x_input::PumpUntil([&] { return pressed != 0; }, 5000)) << "the click stayed on the balloon";
+  EXPECT_NE(GetActiveWindow(), balloon_->window());
+  DestroyWindow(main);
 }
 
 TEST(BalloonWindow, LeavesTheModelAloneOnceDeleted) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "win32/parts.h"
+#include "win32/x_input.h"
 
 namespace {
 
@@ -177,6 +178,24 @@ TEST_F(BoardWindowTest, PaintsTheComposedBoard) {
   EXPECT_EQ(sprite, RGB(255, 0, 0));
   EXPECT_EQ(background, RGB(0, 0, 255));
   EXPECT_EQ(oldPlace, RGB(0, 0, 255));
+}
+
+TEST_F(BoardWindowTest, AUsersClickAndLeavingThroughTheXServer) {
+  if (!x_input::Available()) GTEST_SKIP() << "no X display or no xdotool";
+  SetWindowPos(parent_, HWND_TOPMOST, 100, 100, 300, 200, SWP_SHOWWINDOW);
+  UpdateWindow(parent_);
+  SetForegroundWindow(parent_);
+  x_input::PumpUntil([] { return false; }, 300);  // mapped and drawn
+  // The sprite's middle, on the screen: window 100,100 + board 10,20 + sprite 30,40 + 10.
+  ASSERT_TRUE(x_input::Xdotool(L"mousemove 150 170 click 1"));
+  EXPECT_TRUE(x_input::PumpUntil([&] { return Has('R', sprite_); }, 5000)) << "no click reached the board";
+  EXPECT_TRUE(Has('E', sprite_));
+  EXPECT_TRUE(Has('P', sprite_));
+  EXPECT_EQ(board_->model.pressed, 0);
+  // Off the window altogether: the system's own leave notice leaves the sprite.
+  ASSERT_TRUE(x_input::Xdotool(L"mousemove 700 700"));
+  EXPECT_TRUE(x_input::PumpUntil([&] { return Has('L', sprite_); }, 5000)) << "leaving was not heard";
+  EXPECT_EQ(board_->model.hovered, 0);
 }
 
 TEST(BoardWindow, GivesTheBoardARasterizerForItsTexts) {

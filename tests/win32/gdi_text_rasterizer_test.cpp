@@ -64,15 +64,20 @@ TEST(GdiTextRasterizer, EmptyTextIsNoPicture) {
   EXPECT_TRUE(r.Render("", Font(12), 0).empty());
 }
 
-TEST(GdiTextRasterizer, BoldInksMoreThanRegular) {
+TEST(GdiTextRasterizer, BoldUnderlineAndStrikeOutInkMore) {
   GdiTextRasterizer r;
-  SpriteFont bold = Font(20);
-  bold.bold = true;
   Image regular = r.Render("Wide", Font(20), 0);
-  Image heavy = r.Render("Wide", bold, 0);
   ASSERT_FALSE(regular.empty());
-  ASSERT_FALSE(heavy.empty());
-  EXPECT_GT(InkPixels(heavy), InkPixels(regular));
+  SpriteFont bold = Font(20), underline = Font(20), strikeOut = Font(20);
+  bold.bold = true;
+  underline.underline = true;
+  strikeOut.strikeOut = true;
+  for (const SpriteFont& f : {bold, underline, strikeOut}) {
+    Image styled = r.Render("Wide", f, 0);
+    ASSERT_FALSE(styled.empty());
+    EXPECT_GT(InkPixels(styled), InkPixels(regular))
+        << "bold " << f.bold << " underline " << f.underline << " strike-out " << f.strikeOut;
+  }
 }
 
 TEST(GdiTextRasterizer, ADefaultOrOverlongFaceStillDraws) {
@@ -81,6 +86,32 @@ TEST(GdiTextRasterizer, ADefaultOrOverlongFaceStillDraws) {
   EXPECT_GT(InkPixels(r.Render("abc", f, 0)), 0);
   f.name = std::string(40, 'x');  // too long for a face name: the default face too
   EXPECT_GT(InkPixels(r.Render("abc", f, 0)), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GdiTextRasterizer, ChineseTextInTheDefaultFace) {
+  GdiTextRasterizer r;
+  SpriteFont f;  // 宋体 in GB2312, as the program's templates carry it
+  f.height = 16;
+  Image image = r.Render(Utf8ToGbk("第1页"), f, RgbColour(0, 0, 0));
+  ASSERT_FALSE(image.empty());
+  EXPECT_GT(InkPixels(image), 40);
+  EXPECT_GE(image.height, 16);
+  // Real glyphs, not one missing-glyph box for every character.
+  Image di = r.Render(Utf8ToGbk("第"), f, 0);
+  Image ye = r.Render(Utf8ToGbk("页"), f, 0);
+  ASSERT_FALSE(di.empty());
+  ASSERT_FALSE(ye.empty());
+  EXPECT_NE(di.frames[0].rgba, ye.frames[0].rgba);
+  // The same face holds the page label's digits.
+  Image one = r.Render("1", f, 0);
+  Image three = r.Render("3", f, 0);
+  ASSERT_FALSE(one.empty());
+  ASSERT_FALSE(three.empty());
+  EXPECT_NE(one.frames[0].rgba, three.frames[0].rgba) << "digits drawn as missing-glyph boxes";
 }
 
 }  // namespace

@@ -114,6 +114,35 @@ TEST(Win32InputBox, SizesTitleAndButtonsAsDrawn) {
   EXPECT_EQ(InputBoxDialogUnits(false).cy, 56);
 }
 
+TEST(Win32InputBox, BlocksTheProgramsWindowsWhileOpenAndGivesThemBack) {
+  auto make = [](const wchar_t* title, int x) {
+    return CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, 10, 200, 100, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+  };
+  HWND main = make(L"main", 10), other = make(L"other", 300);
+  SetActiveWindow(main);
+  ASSERT_EQ(GetActiveWindow(), main);
+  bool mainEnabled = true, otherEnabled = true;
+  HWND owner = nullptr;
+  OnNextDialog([&](HWND dlg) {
+    mainEnabled = IsWindowEnabled(main);
+    otherEnabled = IsWindowEnabled(other);
+    owner = GetWindow(dlg, GW_OWNER);
+    Click(dlg, IDOK);
+  });
+  Text target;
+  Win32InputBox box;
+  EXPECT_TRUE(box.Ask(nullptr, nullptr, "", target, 1));
+  EXPECT_FALSE(mainEnabled);
+  EXPECT_FALSE(otherEnabled);
+  EXPECT_EQ(owner, main);
+  EXPECT_TRUE(IsWindowEnabled(main));
+  EXPECT_TRUE(IsWindowEnabled(other));
+  EXPECT_EQ(GetActiveWindow(), main) << "the user is back where they were";
+  DestroyWindow(main);
+  DestroyWindow(other);
+}
+
 TEST(Win32MessageBox, DefaultCaptionAndTheAnswerOfTheButtonPressed) {
   std::wstring caption, text;
   OnNextDialog([&](HWND dlg) {
