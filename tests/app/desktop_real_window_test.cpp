@@ -132,12 +132,15 @@ class RealDesktop : public ::testing::TestWithParam<bool> {
   // Starts the program and waits for its main window.
   void Launch() {
     app_ = Spawn({dir_->host() + "/vinkabo"}, Env());
+    size_t matched = 0;
     for (int i = 0; i < 800 && main_.empty(); ++i) {  // start-up may wait on the network test
       Pause(50);
       std::vector<std::string> found = Xdotool({"search", "--onlyvisible", "--name", std::string("^") + kTitle + "$"});
+      matched = found.size();
       if (found.size() == 1) main_ = found[0];
     }
-    ASSERT_FALSE(main_.empty()) << "no main window";
+    ASSERT_FALSE(main_.empty()) << "no main window: " << matched << " windows of that title, the program "
+                                << (waitpid(app_, nullptr, WNOHANG) == 0 ? "still runs" : "has ended");
     Pause(700);  // the offline tip and the first page settle
     origin_ = Geometry(main_);
   }
