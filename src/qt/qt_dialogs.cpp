@@ -160,7 +160,11 @@ bool QtFileDialog::Open(const Text& initialDirectory, Text& fileName) {
   dialog.setOption(QFileDialog::ReadOnly, false);
   dialog.setWindowModality(Qt::ApplicationModal);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-  fileName = ProgramPath(dialog.selectedFiles().first().toStdString());
+  const std::string chosen = dialog.selectedFiles().first().toStdString();
+  // A name GBK cannot hold would come back with '?' in it: a path to no file. Such a
+  // choice is refused rather than stored.
+  if (GbkToUtf8(Utf8ToGbk(chosen)) != chosen) return false;
+  fileName = ProgramPath(chosen);
   return true;
 }
 

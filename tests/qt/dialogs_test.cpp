@@ -302,4 +302,26 @@ TEST(QtFileDialogTest, OpensInTheInitialDirectoryAndGivesTheFullPath) {
   std::filesystem::remove_all(dir);
 }
 
+// A file whose name GBK cannot hold would come back with '?' in its path: a path to no
+// file, stored as the favorite's icon or sound. Such a choice is refused like a cancel.
+TEST(QtFileDialogTest, RefusesAFileWhoseNameGbkCannotHold) {
+  TestApp();
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("vk_file_dialog_gbk_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string name = "icon-\xF0\x9F\x98\x80.png";  // an emoji: no GBK for it
+  std::ofstream(dir / name) << "x";
+  QtFileDialog service;
+  Text kept = GBK("旧的");
+  {
+    FileDialogDriver choose([&](QFileDialog* d) {
+      if (auto* edit = d->findChild<QLineEdit*>("fileNameEdit")) edit->setText(QString::fromUtf8(name.c_str()));
+      QMetaObject::invokeMethod(d, "accept");
+    });
+    EXPECT_FALSE(service.Open(ProgramPath(dir.string()), kept));
+  }
+  EXPECT_EQ(kept, GBK("旧的"));
+  std::filesystem::remove_all(dir);
+}
+
 }  // namespace
