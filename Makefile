@@ -70,18 +70,18 @@ clean:
 
 # Windows: cross-built with mingw-w64 into build-windows/ (its tools and libraries come from
 # scripts/install-windows-deps and scripts/build-windows-deps), tests run under wine. The
-# shipped data is the Linux generator's, the same bytes; the Linux edbtool is what the
-# byte-identity test compares edbtool.exe with.
+# shipped data and the program's icon are the Linux generator's, the same bytes; the Linux
+# edbtool is what the byte-identity test compares edbtool.exe with.
 .PHONY: windows windows-deps windows-package windows-test
 windows-deps:
 	scripts/install-windows-deps
 	scripts/build-windows-deps
 
 windows: windows-deps
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j$(JOBS) --target run_data edbtool test_wine_window windows_icon app_icons
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j$(JOBS)
-	cmake --preset default >/dev/null
-	cmake --build --preset default -j$(JOBS) --target run_data edbtool test_wine_window
 	find build/run -mindepth 1 -maxdepth 1 ! -name vinkabo -exec cp -rn {} build-windows/run/ \;
 
 # build-windows/vinkabo-windows.zip: the program and its data in one folder.

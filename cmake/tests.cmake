@@ -27,7 +27,7 @@ endforeach()
 # Windows build's tests run it (`make windows-test`), not this suite.
 if(TARGET vk_forms)
   add_executable(test_wine_window ${CMAKE_SOURCE_DIR}/tests/windows/wine_window_test.cpp)
-  target_link_libraries(test_wine_window PRIVATE vk_forms GTest::gtest GTest::gtest_main)
+  target_link_libraries(test_wine_window PRIVATE vk_forms vk_ui GTest::gtest GTest::gtest_main)
   target_include_directories(test_wine_window PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(test_wine_window PRIVATE VK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 endif()

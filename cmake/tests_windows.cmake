@@ -46,5 +46,5 @@ set(VK_LINUX_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "The Linux build with te
 if(TARGET vinkabo)
   add_test(NAME vinkabo_under_wine COMMAND ${VK_LINUX_BUILD}/test_wine_window)
   set_tests_properties(vinkabo_under_wine PROPERTIES TIMEOUT 600 ENVIRONMENT
-    "VK_WINDOWS_PACKAGE=${CMAKE_BINARY_DIR}/vinkabo-windows.zip;VK_LINUX_EDBTOOL=${VK_LINUX_EDBTOOL};VK_WINEPREFIX=${CMAKE_BINARY_DIR}/wine-desktop")
+    "VK_WINDOWS_PACKAGE=${CMAKE_BINARY_DIR}/vinkabo-windows.zip;VK_LINUX_EDBTOOL=${VK_LINUX_EDBTOOL};VK_WINEPREFIX=${CMAKE_BINARY_DIR}/wine-desktop;VK_APP_ICONS=${VK_LINUX_BUILD}/app-icons")
 endif()

@@ -1,8 +1,9 @@
 // The Windows program as a user of the portable package meets it, under wine on a real
 // X server (Xvfb): unzipped into a folder of its own, started there, its main window
-// titled at its place with its size; a press on a site icon asks the shell to open that
-// site (wine hands the address to xdg-open, a stub first on PATH that notes it); the
-// page buttons turn the board's pages; the close button ends the program with 0.
+// titled at its place with its size and the program's icon; a press on a site icon asks
+// the shell to open that site (wine hands the address to xdg-open, a stub first on PATH
+// that notes it); the page buttons turn the board's pages; the close button ends the
+// program with 0.
 //
 // Run by the Windows build's tests, which give the package, the Linux edbtool (to fill the
 // favorites table) and a wine prefix of the test's own in the environment.
@@ -13,15 +14,20 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "base/bytes.h"
 #include "forms/main_window.h"
+#include "ui/image.h"
 #include "support/x_session.h"
 
 namespace fs = std::filesystem;
@@ -49,10 +55,13 @@ class WineWindow : public ::testing::Test {
     package_ = Env("VK_WINDOWS_PACKAGE");
     edbtool_ = Env("VK_LINUX_EDBTOOL");
     prefix_ = Env("VK_WINEPREFIX");
-    X_SESSION_REQUIRE(OnPath("Xvfb") && OnPath("xdotool") && OnPath("wine"), "needs Xvfb, xdotool and wine");
+    appIcons_ = Env("VK_APP_ICONS");
+    X_SESSION_REQUIRE(OnPath("Xvfb") && OnPath("xdotool") && OnPath("xprop") && OnPath("wine"),
+                      "needs Xvfb, xdotool, xprop and wine");
     X_SESSION_REQUIRE(!package_.empty() && fs::exists(package_), "no Windows package: " << package_);
     ASSERT_TRUE(fs::exists(edbtool_)) << "no Linux edbtool: " << edbtool_;
     ASSERT_FALSE(prefix_.empty());
+    ASSERT_FALSE(appIcons_.empty());
 
     dir_ = fs::temp_directory_path() / ("vk_wine_window_" + std::to_string(getpid()));
     fs::remove_all(dir_);
@@ -151,7 +160,25 @@ class WineWindow : public ::testing::Test {
     return lines;
   }
 
-  std::string package_, edbtool_, prefix_, display_, main_;
+  // The main window's _NET_WM_ICON: width, height, then ARGB pixels (the first icon only).
+  std::vector<std::uint32_t> WindowIcon() const {
+    std::vector<std::uint32_t> values;
+    for (const std::string& line :
+         OutputLines({"xprop", "-id", main_, "-f", "_NET_WM_ICON", "32c", " = $0+\\n", "_NET_WM_ICON"}, {display_})) {
+      const size_t eq = line.find(" = ");
+      if (eq == std::string::npos) continue;
+      std::stringstream numbers(line.substr(eq + 3));
+      for (std::string n; std::getline(numbers, n, ',');) values.push_back(static_cast<std::uint32_t>(std::stoul(n)));
+    }
+    if (values.size() >= 2 && values.size() > 2 + values[0] * values[1]) values.resize(2 + values[0] * values[1]);
+    return values;
+  }
+  static Image ReadPicture(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return DecodePicture(Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+  }
+
+  std::string package_, edbtool_, prefix_, display_, main_, appIcons_;
   fs::path dir_, run_, opened_;
   XServer x_;
   pid_t app_ = -1;
@@ -170,6 +197,26 @@ TEST_F(WineWindow, StartsFromTheUnzippedPackageOpensSitesTurnsPagesAndClosesWith
   }
   ASSERT_FALSE(main_.empty()) << "no main window titled " << kTitle;
   Pause(1500);  // the first page and the offline tip settle
+
+  // The window shows the program's own icon (task bar, window switcher), from its resources,
+  // not wine's stand-in: its pixels are the generator's picture of that size.
+  const std::vector<std::uint32_t> icon = WindowIcon();
+  ASSERT_GE(icon.size(), 2u) << "the main window has no icon";
+  const int side = static_cast<int>(icon[0]);
+  ASSERT_EQ(icon[1], icon[0]);
+  ASSERT_EQ(icon.size(), 2u + side * side);
+  const Image expected = ReadPicture(appIcons_ + "/" + std::to_string(side) + "x" + std::to_string(side) +
+                                     "/apps/vinkabo.png");
+  ASSERT_EQ(expected.width, side) << "no drawn icon of " << side << " pixels";
+  long difference = 0;
+  for (int i = 0; i < side * side; ++i) {
+    const std::uint32_t argb = icon[2 + i];
+    const std::uint8_t* rgba = expected.pixels() + 4 * i;
+    difference += std::abs(static_cast<int>(argb >> 16 & 0xFF) - rgba[0]) +
+                  std::abs(static_cast<int>(argb >> 8 & 0xFF) - rgba[1]) +
+                  std::abs(static_cast<int>(argb & 0xFF) - rgba[2]) + std::abs(static_cast<int>(argb >> 24) - rgba[3]);
+  }
+  EXPECT_LT(difference / (4 * side * side), 8) << "the window's icon is not the program's";
 
   const Rect w = Geometry(main_);
   EXPECT_EQ(w.x, 50);

@@ -3,6 +3,7 @@
 // so the small ones stay sharp.
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@
 using namespace palette;
 
 namespace {
+
+constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
 Sdf FivePointStar(float cx, float cy, float outer) {
   constexpr float kPi = 3.14159265f;
@@ -44,8 +47,44 @@ Canvas AppIcon(int size) {
 }  // namespace
 
 void WriteAppIcons(const Output& out) {
-  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+  for (int size : kIconSizes) {
     const std::string n = std::to_string(size);
     out.Write(n + "x" + n + "/apps/vinkabo.png", EncodePng(AppIcon(size)));
   }
+}
+
+void WriteWindowsIcon(const Output& out) {
+  // The same pictures in one icon file for the Windows program's resources: PNG
+  // entries, as Windows has read them since Vista. A width or height of 256 is
+  // written as 0 in the directory.
+  std::vector<Bytes> pngs;
+  for (int size : kIconSizes) pngs.push_back(EncodePng(AppIcon(size)));
+  Bytes ico;
+  auto put16 = [&ico](unsigned v) {
+    ico.push_back(static_cast<std::uint8_t>(v));
+    ico.push_back(static_cast<std::uint8_t>(v >> 8));
+  };
+  auto put32 = [&](std::uint32_t v) {
+    put16(v & 0xFFFF);
+    put16(v >> 16);
+  };
+  const unsigned count = static_cast<unsigned>(pngs.size());
+  put16(0);  // reserved
+  put16(1);  // an icon, not a cursor
+  put16(count);
+  std::uint32_t offset = 6 + 16 * count;
+  for (unsigned i = 0; i < count; ++i) {
+    const int size = kIconSizes[i];
+    ico.push_back(static_cast<std::uint8_t>(size == 256 ? 0 : size));
+    ico.push_back(static_cast<std::uint8_t>(size == 256 ? 0 : size));
+    ico.push_back(0);  // no palette
+    ico.push_back(0);
+    put16(1);   // planes
+    put16(32);  // bits per pixel
+    put32(static_cast<std::uint32_t>(pngs[i].size()));
+    put32(offset);
+    offset += static_cast<std::uint32_t>(pngs[i].size());
+  }
+  for (const Bytes& png : pngs) ico.insert(ico.end(), png.begin(), png.end());
+  out.Write("vinkabo.ico", ico);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -66,4 +67,35 @@ TEST(ProgramDecoders, EverySoundPlays) {
     ++count;
   }
   EXPECT_GE(count, 14);
+}
+
+// The Windows program's icon file: a directory of PNG entries, each the size it claims
+// and inside the file, and the whole file a picture the program's icon reader takes.
+TEST(ProgramDecoders, TheWindowsIconHoldsEachSizeAsItsDirectorySays) {
+  const Bytes ico = Slurp(VK_WINDOWS_ICON);
+  ASSERT_GE(ico.size(), 6u);
+  auto u16 = [&](size_t at) { return ico[at] | ico[at + 1] << 8; };
+  auto u32 = [&](size_t at) { return static_cast<std::uint32_t>(u16(at) | u16(at + 2) << 16); };
+  EXPECT_EQ(u16(0), 0);
+  EXPECT_EQ(u16(2), 1);
+  const int count = u16(4);
+  ASSERT_GE(count, 4);
+  ASSERT_GE(ico.size(), 6u + 16u * count);
+  bool has16 = false, has256 = false;
+  for (int i = 0; i < count; ++i) {
+    const size_t entry = 6 + 16 * i;
+    const int size = ico[entry] == 0 ? 256 : ico[entry];
+    EXPECT_EQ(ico[entry + 1], ico[entry]) << "square";
+    const std::uint32_t length = u32(entry + 8), offset = u32(entry + 12);
+    ASSERT_LE(static_cast<size_t>(offset) + length, ico.size()) << "entry " << i;
+    const Bytes png(ico.begin() + offset, ico.begin() + offset + length);
+    const Image img = DecodePicture(png);
+    ASSERT_FALSE(img.empty()) << "entry " << i;
+    EXPECT_EQ(img.width, size);
+    EXPECT_EQ(img.height, size);
+    has16 |= size == 16;
+    has256 |= size == 256;
+  }
+  EXPECT_TRUE(has16 && has256) << "the small and the large size for Explorer's views";
+  EXPECT_FALSE(DecodePicture(ico).empty());
 }
