@@ -18,9 +18,11 @@ constexpr const char* kRouteHeading =
     "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n";
 
 // A routing table of our own, so the test does not depend on the machine's network.
-// The loopback interface is always up, so a default route on it passes step 1.
+// The loopback interface is always up, so a default route on it passes step 1. Named
+// for this process: tests run side by side, and one rewriting a table another reads
+// would show that one an empty table, that is no route.
 std::string RouteTable(const std::string& name, const std::string& lines) {
-  std::string path = ::testing::TempDir() + name;
+  std::string path = ::testing::TempDir() + name + "_" + std::to_string(getpid());
   std::ofstream(path) << kRouteHeading << lines;
   return path;
 }
@@ -82,7 +84,7 @@ TEST(DefaultRoute, ReadsTheIpv6TableToo) {
   ConnectivityProbe probe;
   probe.ipv4Routes = "";
   std::string zeros(32, '0');
-  probe.ipv6Routes = ::testing::TempDir() + "routes6";
+  probe.ipv6Routes = ::testing::TempDir() + "routes6_" + std::to_string(getpid());
   // The kernel's "unreachable" default on lo is a reject route and does not count.
   std::ofstream(probe.ipv6Routes) << zeros << " 00 " << zeros << " 00 " << zeros
                                   << " ffffffff 00000001 00000000 00200200 lo\n";

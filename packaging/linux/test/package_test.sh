@@ -79,7 +79,7 @@ user_env=(env -u XDG_DATA_HOME HOME="$home" DISPLAY=":$display" QT_QPA_PLATFORM=
   HTTP_PROXY=http://127.0.0.1:9 HTTPS_PROXY=http://127.0.0.1:9 ALL_PROXY=http://127.0.0.1:9 no_proxy= NO_PROXY=)
 # Starts the installed launcher and waits for the main window; then ends the program.
 start_and_see_window() {
-  "${user_env[@]}" "$root/usr/bin/vinkabo" >/dev/null 2>&1 &
+  "${user_env[@]}" "$root/usr/bin/vinkabo" >"$scratch/start.log" 2>&1 &
   app=$!
   local window="" i=0
   while [ -z "$window" ] && [ $((i++)) -lt 300 ]; do
@@ -91,6 +91,10 @@ start_and_see_window() {
   kill "$app" 2>/dev/null
   wait "$app" 2>/dev/null
   app=""
+  if [ -z "$window" ]; then
+    echo "no window; what the program said:"
+    tail -n 20 "$scratch/start.log"
+  fi
   [ -n "$window" ] && [ "$ran_from" = "$home/.local/share/vinkabo/vinkabo" ]
 }
 
