@@ -58,11 +58,11 @@ reset-run: build-run
 PREFIX ?= /usr/local
 
 package: build-run
-	cmake --build --preset default -j$(JOBS) --target app_icons
+	cmake --build --preset default -j$(JOBS) --target app_icons edbtool
 	cd build && LC_ALL=C.UTF-8 cpack  # the archiver reads the data's Chinese names in UTF-8
 
 install: build-run
-	cmake --build --preset default -j$(JOBS) --target app_icons
+	cmake --build --preset default -j$(JOBS) --target app_icons edbtool
 	cmake --install build --component system --prefix $(PREFIX) --strip
 
 clean:

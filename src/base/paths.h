@@ -19,8 +19,12 @@ void SetRunDirectory(const Text& directory);
 // host path: it goes to the W functions through code page 936.
 std::string HostPath(const Text& program_path);
 
-// Host path (UTF-8) -> program path (GBK).
+// Host path (UTF-8; on Windows the program's own GBK) -> program path (GBK).
 Text ProgramPath(const std::string& host_path);
+
+// A path in UTF-8 as the command line and std::filesystem give it, on every system ->
+// program path (GBK, backslashes).
+Text ProgramPathFromUtf8(const std::string& utf8_path);
 
 // The process's current directory as a program path.
 Text CurrentDirectory();

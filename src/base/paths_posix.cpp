@@ -73,6 +73,8 @@ Text ProgramPath(const std::string& host_path) {
   return p;
 }
 
+Text ProgramPathFromUtf8(const std::string& utf8_path) { return ProgramPath(utf8_path); }
+
 std::string HostPath(const Text& program_path) {
   // GBK trail bytes may be 0x5C ('\'), so the conversion comes first and the
   // separators are replaced in the UTF-8 text, where 0x5C is always a backslash.

@@ -53,6 +53,8 @@ Text ProgramPath(const std::string& host_path) {
 
 std::string HostPath(const Text& program_path) { return program_path; }
 
+Text ProgramPathFromUtf8(const std::string& utf8_path) { return ProgramPath(Utf8ToGbk(utf8_path)); }
+
 Text CurrentDirectory() {
   DWORD n = GetCurrentDirectoryW(0, nullptr);
   if (n == 0) return Text();

@@ -66,6 +66,16 @@ TEST_F(WindowsPathsTest, ProgramPathsAreTheSystemsOwnAndIgnoreCase) {
   EXPECT_TRUE(ReadFileBytes(Text()).empty());
 }
 
+// A path in UTF-8, as the command line and std::filesystem give it, becomes the GBK
+// program path: a Chinese table name typed after edbtool.exe must reach the file.
+TEST_F(WindowsPathsTest, AUtf8PathBecomesTheGbkProgramPath) {
+  const std::string host = dir_ + "/\xE9\x85\x8D\xE7\xBD\xAE\xE5\x9B\xBE\xE7\x89\x87/\xE8\x83\x8C\xE6\x99\xAF.JPG";
+  const Text path = ProgramPathFromUtf8(host);
+  EXPECT_EQ(path, ProgramPath(dir_) + GBK("\\配置图片\\背景.JPG"));
+  Bytes b = ReadFileBytes(path);
+  EXPECT_EQ(std::string(b.begin(), b.end()), "abc");
+}
+
 TEST(WindowsRunDirectory, IsTheExecutablesDirectory) {
   Text d = RunDirectory();
   ASSERT_FALSE(d.empty());

@@ -1,9 +1,9 @@
 // The Windows program as a user of the portable package meets it, under wine on a real
-// X server (Xvfb): unzipped into a folder of its own, started there, its main window
-// titled at its place with its size and the program's icon; a press on a site icon asks
-// the shell to open that site (wine hands the address to xdg-open, a stub first on PATH
-// that notes it); the page buttons turn the board's pages; the close button ends the
-// program with 0.
+// X server (Xvfb): unzipped into a folder of its own, a bookmark brought in with the
+// package's edbtool.exe, the program started there, its main window titled at its place
+// with its size and the program's icon; a press on a site icon asks the shell to open
+// that site (wine hands the address to xdg-open, a stub first on PATH that notes it);
+// the page buttons turn the board's pages; the close button ends the program with 0.
 //
 // Run by the Windows build's tests, which give the package, the Linux edbtool (to fill the
 // favorites table) and a wine prefix of the test's own in the environment.
@@ -70,16 +70,18 @@ class WineWindow : public ::testing::Test {
     ASSERT_EQ(Run({"cmake", "-E", "chdir", dir_.string(), "cmake", "-E", "tar", "xf", package_}), 0);
     run_ = dir_ / "vinkabo";
     ASSERT_TRUE(fs::exists(run_ / "vinkabo.exe"));
+    ASSERT_TRUE(fs::exists(run_ / "edbtool.exe"));
     ASSERT_TRUE(fs::exists(run_ / "数据库.edb")) << "the zip's Chinese names did not come out as such";
 
     opened_ = dir_ / "opened.txt";
     std::ofstream(dir_ / "bin" / "xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << opened_.string()
                                             << "'\nexit 0\n";
     fs::permissions(dir_ / "bin" / "xdg-open", fs::perms::owner_all);
-    WriteFavorites();
-
+    // The X server first: the first wine process of a prefix starts its desktop, and a
+    // desktop started without a display leaves the program no windows.
     display_ = x_.Start();
     ASSERT_FALSE(display_.empty()) << "Xvfb did not start";
+    WriteFavorites();
   }
 
   void TearDown() override {
@@ -95,7 +97,9 @@ class WineWindow : public ::testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  // A favorites table of the shipped fields, 31 common favorites with the shipped icon.
+  // A favorites table of the shipped fields: 30 common favorites with the shipped icon
+  // through the Linux edbtool, and the 31st brought in from a browser's bookmarks file by
+  // the package's own edbtool.exe, as a Windows user would (from the toolbar: common).
   void WriteFavorites() {
     const std::string table = (run_ / "数据库.edb").string();
     fs::remove(table);
@@ -103,10 +107,25 @@ class WineWindow : public ::testing::Test {
                    "帐号:text:64", "密码:text:64", "分类:int", "点击声音:text:128", "常用:int",
                    "描述:text:256"}),
               0);
-    for (int n = 1; n <= kCommonFavorites; ++n)
+    for (int n = 1; n < kCommonFavorites; ++n)
       ASSERT_EQ(Run({edbtool_, "append", table, "站点" + std::to_string(n), "\\网站图标\\baidu.png", Address(n),
                      "", "", "0", "", "1", "第" + std::to_string(n) + "个站点"}),
                 0);
+    const fs::path bookmarks = dir_ / "书签.html";
+    std::ofstream(bookmarks) << "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+                                "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+                                "<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n"
+                                "<DT><H3 PERSONAL_TOOLBAR_FOLDER=\"true\">书签栏</H3>\n<DL><p>\n"
+                                "<DT><A HREF=\""
+                             << Address(kCommonFavorites) << "\">第三十一个站点</A>\n</DL><p>\n</DL><p>\n";
+    const fs::path wineRun = fs::path(VK_SOURCE_DIR) / "scripts" / "wine-run";
+    // Host paths reach the Windows program through wine's Z: drive.
+    pid_t tool = Spawn({wineRun.string(), (run_ / "edbtool.exe").string(), "import-bookmarks", "Z:" + table,
+                        "Z:" + bookmarks.string()},
+                       ProgramEnv());
+    int status = 0;
+    waitpid(tool, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "edbtool.exe import-bookmarks failed";
   }
 
   std::vector<std::string> ProgramEnv() const {

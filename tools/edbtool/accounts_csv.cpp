@@ -19,7 +19,7 @@ std::string CsvField(const std::string& utf8) {
 }
 
 int ExportAccounts(const std::string& table, const std::string& file, std::ostream& out, std::ostream& err) {
-  const Text path = ProgramPath(table);
+  const Text path = ProgramPathFromUtf8(table);
   if (!OpenRecordFile(path)) {
     err << "edbtool: export-accounts: open " << table << " failed: error " << RecordFileLastError() << ": "
         << GbkToUtf8(RecordFileErrorText()) << "\n";

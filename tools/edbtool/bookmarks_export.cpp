@@ -82,7 +82,7 @@ class Writer {
 }  // namespace
 
 int ExportBookmarks(const std::string& table, const std::string& file, std::ostream& out, std::ostream& err) {
-  const Text path = ProgramPath(table);
+  const Text path = ProgramPathFromUtf8(table);
   if (!OpenRecordFile(path)) {
     err << "edbtool: export-bookmarks: open " << table << " failed: error " << RecordFileLastError() << ": "
         << GbkToUtf8(RecordFileErrorText()) << "\n";

@@ -68,7 +68,7 @@ class Importer {
     if (!ParseBookmarksHtml(text, &parsed, &error)) return Fail(o_.file + ": " + error + "; nothing was imported");
     text.clear();
 
-    const Text tablePath = ProgramPath(o_.table);
+    const Text tablePath = ProgramPathFromUtf8(o_.table);
     if (!OpenRecordFile(tablePath)) return EngineFail("open " + o_.table, -1);
     const int code = ImportInto(parsed);
     CloseRecordFile(tablePath);

@@ -49,7 +49,7 @@ struct Context {
 };
 
 // Paths on the command line are host paths; the engine takes program paths.
-Text FilePath(const std::string& arg) { return ProgramPath(arg); }
+Text FilePath(const std::string& arg) { return ProgramPathFromUtf8(arg); }
 
 bool ParseIndex(const std::string& s, int* out) {
   auto r = std::from_chars(s.data(), s.data() + s.size(), *out);

@@ -80,7 +80,7 @@ Text RunDirectoryOfTable(const std::string& tableHostPath) {
   std::filesystem::path p(std::u8string(tableHostPath.begin(), tableHostPath.end()));
   p = std::filesystem::absolute(p).parent_path();
   const std::u8string dir = p.generic_u8string();
-  return ProgramPath(std::string(dir.begin(), dir.end()));
+  return ProgramPathFromUtf8(std::string(dir.begin(), dir.end()));
 }
 
 const Text& DefaultIconPath() { return GBK("\\网站图标\\默认.png"); }

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # The Debian package as a user meets it: CPack builds it, dpkg installs it into a
 # scratch root, /usr/bin/vinkabo starts under Xvfb for a user with an empty home and
-# shows the main window from the user's own copy (tables 0600); a second start uses
-# the same copy; an upgrade to a package with a changed program replaces the program in
-# that copy and keeps the table the user changed. The menu entry must validate.
+# shows the main window from the user's own copy (tables 0600); the package's
+# record-file tool adds a favorite there and a second start uses the same copy; an
+# upgrade to a package with a changed program replaces the program in that copy and
+# keeps the table the user changed. The menu entry must validate.
 # Everything happens in a scratch folder; the program's network goes to loopback only.
 #
-# package_test.sh BUILD_DIR EDBTOOL
+# package_test.sh BUILD_DIR
 set -uo pipefail
-build_dir=$1 edbtool=$2
+build_dir=$1
 title='Vinkabo_Tamsor专用'
 
 for tool in Xvfb xdotool dpkg-deb desktop-file-validate; do
@@ -43,7 +44,7 @@ deb=$(ls "$scratch"/out/vinkabo_*.deb 2>/dev/null | head -n 1)
 check "the package depends on the libraries the program links" \
   bash -c 'dpkg-deb -f "$0" Depends | grep -q libqt6widgets6' "$deb"
 contents=$(dpkg-deb -c "$deb")
-for path in ./usr/bin/vinkabo ./usr/lib/vinkabo/vinkabo ./usr/lib/vinkabo/数据库.edb ./usr/lib/vinkabo/md5.edb \
+for path in ./usr/bin/vinkabo ./usr/bin/vinkabo-edbtool ./usr/lib/vinkabo/vinkabo ./usr/lib/vinkabo/数据库.edb ./usr/lib/vinkabo/md5.edb \
   ./usr/share/applications/com.vinkabo.Vinkabo.desktop ./usr/share/metainfo/com.vinkabo.Vinkabo.metainfo.xml \
   ./usr/share/icons/hicolor/48x48/apps/vinkabo.png ./usr/share/icons/hicolor/256x256/apps/vinkabo.png \
   ./usr/share/doc/vinkabo/copyright; do
@@ -104,8 +105,9 @@ check "the user's copy holds the program" cmp -s "$root/usr/lib/vinkabo/vinkabo"
 check "the user's favorites table is 0600" [ "$(stat -c %a "$user/数据库.edb")" = 600 ]
 check "the user's settings table is 0600" [ "$(stat -c %a "$user/md5.edb")" = 600 ]
 
-# The user stores a favorite; the next start uses the same copy.
-"$edbtool" append "$user/数据库.edb" 我的站 '\网站图标\mine.png' https://example.org/ me secret 2 \
+# The user stores a favorite with the installed record-file tool; the next start uses
+# the same copy.
+"$root/usr/bin/vinkabo-edbtool" append "$user/数据库.edb" 我的站 '\网站图标\mine.png' https://example.org/ me secret 2 \
   '\声音\点击声音\mine.wav' 1 "mine" >/dev/null || check "edbtool append" false
 cp "$user/数据库.edb" "$scratch/favorites.mine"
 inode=$(stat -c %i "$user/数据库.edb")
