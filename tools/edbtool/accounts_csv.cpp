@@ -19,20 +19,8 @@ std::string CsvField(const std::string& utf8) {
 }
 
 int ExportAccounts(const std::string& table, const std::string& file, std::ostream& out, std::ostream& err) {
-  const Text path = ProgramPathFromUtf8(table);
-  if (!OpenRecordFile(path)) {
-    err << "edbtool: export-accounts: open " << table << " failed: error " << RecordFileLastError() << ": "
-        << GbkToUtf8(RecordFileErrorText()) << "\n";
-    return 1;
-  }
   std::vector<StoredFavorite> favorites;
-  std::string error;
-  const bool read = ReadAllFavorites(&favorites, &error);
-  CloseRecordFile(path);
-  if (!read) {
-    err << "edbtool: export-accounts: " << table << ": " << error << "\n";
-    return 1;
-  }
+  if (!ReadFavoritesTable(table, "export-accounts", &favorites, err)) return 1;
 
   std::string csv = "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\r\n";
   int rows = 0;
@@ -46,6 +34,7 @@ int ExportAccounts(const std::string& table, const std::string& file, std::ostre
            CsvField(GbkToUtf8(f.description)) + "\r\n";
     ++rows;
   }
+  std::string error;
   if (!WritePrivateFile(file, csv, &error)) {
     err << "edbtool: export-accounts: " << error << "\n";
     return 1;

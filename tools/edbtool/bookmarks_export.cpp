@@ -82,20 +82,8 @@ class Writer {
 }  // namespace
 
 int ExportBookmarks(const std::string& table, const std::string& file, std::ostream& out, std::ostream& err) {
-  const Text path = ProgramPathFromUtf8(table);
-  if (!OpenRecordFile(path)) {
-    err << "edbtool: export-bookmarks: open " << table << " failed: error " << RecordFileLastError() << ": "
-        << GbkToUtf8(RecordFileErrorText()) << "\n";
-    return 1;
-  }
   std::vector<StoredFavorite> favorites;
-  std::string error;
-  const bool read = ReadAllFavorites(&favorites, &error);
-  CloseRecordFile(path);
-  if (!read) {
-    err << "edbtool: export-bookmarks: " << table << ": " << error << "\n";
-    return 1;
-  }
+  if (!ReadFavoritesTable(table, "export-bookmarks", &favorites, err)) return 1;
 
   std::vector<const StoredFavorite*> common, others;
   for (const StoredFavorite& f : favorites) (f.common == 1 ? common : others).push_back(&f);
@@ -116,6 +104,7 @@ int ExportBookmarks(const std::string& table, const std::string& file, std::ostr
   w.Part(1, others);
   w.html() += "</DL><p>\n";
 
+  std::string error;
   if (!WriteWholeFile(HostFsPath(file), w.html(), &error)) {
     err << "edbtool: export-bookmarks: " << error << "\n";
     return 1;

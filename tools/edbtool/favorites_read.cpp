@@ -1,5 +1,6 @@
 #include "favorites_read.h"
 
+#include "base/paths.h"
 #include "favorites_layout.h"
 #include "storage/record_file.h"
 
@@ -28,6 +29,21 @@ bool ReadAllFavorites(std::vector<StoredFavorite>* out, std::string* error) {
     out->push_back(std::move(f));
   }
   return true;
+}
+
+bool ReadFavoritesTable(const std::string& table, const char* command, std::vector<StoredFavorite>* out,
+                        std::ostream& err) {
+  const Text path = ProgramPathFromUtf8(table);
+  if (!OpenRecordFile(path)) {
+    err << "edbtool: " << command << ": open " << table << " failed: error " << RecordFileLastError() << ": "
+        << GbkToUtf8(RecordFileErrorText()) << "\n";
+    return false;
+  }
+  std::string error;
+  const bool read = ReadAllFavorites(out, &error);
+  CloseRecordFile(path);
+  if (!read) err << "edbtool: " << command << ": " << table << ": " << error << "\n";
+  return read;
 }
 
 }  // namespace edbtool
