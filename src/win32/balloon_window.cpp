@@ -11,6 +11,7 @@
 
 #include "base/wide_text.h"
 #include "win32/gdi_font.h"
+#include "win32/window_class.h"
 
 namespace {
 
@@ -66,15 +67,7 @@ bool SameView(const BalloonView& a, const BalloonView& b) {
 }
 
 bool RegisterBalloonClass(WNDPROC proc) {
-  static const bool registered = [proc] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kBalloonClass;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
+  static const bool registered = RegisterProgramClass(kBalloonClass, proc);
   return registered;
 }
 

@@ -9,6 +9,7 @@
 
 #include "ui/compositor.h"
 #include "win32/parts.h"
+#include "win32/window_class.h"
 
 namespace {
 
@@ -202,16 +203,7 @@ LRESULT CALLBACK BoardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool RegisterBoardClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = BoardProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kBoardClass;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
+  static const bool registered = RegisterProgramClass(kBoardClass, BoardProc, CS_DBLCLKS);
   return registered;
 }
 

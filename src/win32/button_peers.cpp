@@ -4,6 +4,7 @@
 
 #include "base/wide_text.h"
 #include "win32/peer_support.h"
+#include "win32/window_class.h"
 
 namespace {
 const wchar_t kGraphicButtonClass[] = L"VinkaboGraphicButton";
@@ -184,11 +185,5 @@ void RegisterGraphicButtonClass() {
   static bool done = false;
   if (done) return;
   done = true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.lpfnWndProc = &GraphicButtonPeer::Proc;
-  wc.lpszClassName = kGraphicButtonClass;
-  RegisterClassExW(&wc);
+  RegisterProgramClass(kGraphicButtonClass, &GraphicButtonPeer::Proc);
 }

@@ -10,6 +10,7 @@
 #include "win32/choice_peers.h"
 #include "win32/peer_support.h"
 #include "win32/text_peers.h"
+#include "win32/window_class.h"
 
 namespace {
 const wchar_t kPageClass[] = L"VinkaboTabPage";
@@ -296,13 +297,7 @@ void RegisterPeerClasses() {
   static bool done = false;
   if (done) return;
   done = true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.lpfnWndProc = &PageProc;
-  wc.lpszClassName = kPageClass;
-  RegisterClassExW(&wc);
+  RegisterProgramClass(kPageClass, &PageProc);
   RegisterLabelClass();
   RegisterGraphicButtonClass();
 }

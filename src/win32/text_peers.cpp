@@ -2,6 +2,7 @@
 
 #include "base/wide_text.h"
 #include "win32/peer_support.h"
+#include "win32/window_class.h"
 
 namespace {
 const wchar_t kLabelClass[] = L"VinkaboLabel";
@@ -145,11 +146,5 @@ void RegisterLabelClass() {
   static bool done = false;
   if (done) return;
   done = true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.lpfnWndProc = &LabelPeer::Proc;
-  wc.lpszClassName = kLabelClass;
-  RegisterClassExW(&wc);
+  RegisterProgramClass(kLabelClass, &LabelPeer::Proc);
 }

@@ -18,6 +18,7 @@
 #include "base/wide_text.h"
 #include "win32/parts.h"
 #include "win32/web_box_navigation.h"
+#include "win32/window_class.h"
 
 namespace {
 
@@ -293,16 +294,8 @@ bool Win32WebBoxHost::Create(HWND parent) {
   if (FAILED(init)) return false;
   oleInitialized_ = true;
 
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &Win32WebBoxHost::Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kWebBoxClass;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
+  static const bool registered = RegisterProgramClass(kWebBoxClass, &Win32WebBoxHost::Proc, 0, nullptr,
+                                                      reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   if (!registered) return false;
   DWORD style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
   if (box_.visible()) style |= WS_VISIBLE;

@@ -4,6 +4,7 @@
 
 #include "base/wide_text.h"
 #include "win32/control_peers.h"
+#include "win32/window_class.h"
 
 namespace {
 const wchar_t kWindowClass[] = L"VinkaboWindow";
@@ -103,14 +104,8 @@ void RegisterWindowClass() {
   static bool done = false;
   if (done) return;
   done = true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = &WindowProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-  wc.lpszClassName = kWindowClass;
-  RegisterClassExW(&wc);
+  // Resource 1 is the program's icon.
+  RegisterProgramClass(kWindowClass, &WindowProc, 0, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
 }
 }  // namespace
 
