@@ -1,5 +1,6 @@
 #include "browser/open_site.h"
 
+#include "base/address_rule.h"
 #include "base/paths.h"
 #include "browser/program_sound.h"
 #include "browser/site_board.h"
@@ -47,10 +48,36 @@ void IconLeaveStep(Program& program, int sprite) {
   program.mainWindow.动画框1.model.SetObjectPicture(sprite, ReadFileBytes(RunDirectory() + iconPath));
 }
 
+namespace {
+
+// Favorites come from bookmark files and tables made by others, and the shell's "open"
+// runs programs as readily as it shows pages: a web address opens at once, anything else
+// only after the user has seen it whole, and options, control characters and network
+// shares never.
+bool MayOpen(Program& program, const Text& address) {
+  MessageBoxService* box = program.services.messageBox;
+  switch (JudgeAddress(address).kind) {
+    case AddressKind::kWeb:
+      return true;
+    case AddressKind::kAskFirst:
+      return box && box->Show(GBK("这个收藏的地址不是网页地址(http/https)，打开它可能会运行本机或别处的程序：\n\n") +
+                                  ShownAddress(address) + GBK("\n\n确定要打开吗？"),
+                              0x31, &GBK("打开收藏")) == kMbOk;
+    case AddressKind::kRefused:
+      if (box)
+        box->Show(GBK("这个收藏的地址不安全，不能打开：\n\n") + ShownAddress(address), 0x10, &GBK("打开收藏"));
+      return false;
+  }
+  return false;
+}
+
+}  // namespace
+
 void OpenSiteOfTile(Program& program, int sprite) {
   if (!IsIconSprite(program.state, sprite)) return;
   const FavoriteRecord r = HoveredRecord(program.state);
-  // Passed exactly as stored: no scheme is added, nothing is checked.
+  // The address goes on exactly as stored: no scheme is added.
+  if (!MayOpen(program, r.address)) return;
   if (program.services.shell) program.services.shell->OpenAddress(r.address);
   PlayProgramSound(program, r.clickSound);
 }

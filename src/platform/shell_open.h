@@ -13,8 +13,10 @@ class ShellService {
 };
 
 // The address is the program's GBK text; the OS gets it in its own encoding. Nothing is
-// reported back: an address no program opens shows nothing.
-void OpenWithDefaultHandler(const Text& address);
+// reported back: an address no program opens shows nothing. An address the address rule
+// refuses (an option, a control character, a network share) is never handed on, whoever
+// calls: false then.
+bool OpenWithDefaultHandler(const Text& address);
 
 class SystemShellService : public ShellService {
  public:
@@ -25,6 +27,6 @@ class SystemShellService : public ShellService {
 #include <sys/types.h>
 
 // Starts `xdg-open <address>` (found on PATH) and returns its process id, or -1 when
-// it could not be started. The child is reaped in the background, so no zombie is left.
+// it could not be started or the address is refused. The child is reaped in the background, so no zombie is left.
 pid_t StartXdgOpen(const Text& address);
 #endif

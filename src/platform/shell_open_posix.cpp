@@ -1,5 +1,7 @@
 #include "platform/shell_open.h"
 
+#include "base/address_rule.h"
+
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -9,9 +11,10 @@
 
 extern char** environ;
 
-void OpenWithDefaultHandler(const Text& address) { StartXdgOpen(address); }
+bool OpenWithDefaultHandler(const Text& address) { return StartXdgOpen(address) > 0; }
 
 pid_t StartXdgOpen(const Text& address) {
+  if (JudgeAddress(address).kind == AddressKind::kRefused) return -1;
   std::string program = "xdg-open";
   std::string argument = GbkToUtf8(address);
   char* argv[] = {program.data(), argument.data(), nullptr};

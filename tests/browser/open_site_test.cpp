@@ -64,8 +64,8 @@ TEST(OpenSite, MovingToTheNextIconShowsItsOwnDescription) {
 
 TEST(OpenSite, PressingTheIconOpensTheAddressAsStoredAndPlaysItsSoundWithSoundOn) {
   std::vector<FavoriteRecord> records = Favorites(3, 0, 1);
-  records[0].address = "www.no-scheme.example/a b?x=\"1\";$(rm -rf x)";
-  records[1].address = "";
+  records[0].address = "http://www.example/a b?x=\"1\";$(rm -rf x)";
+  records[1].address = "HTTPS://例子.cn/";
   records[2].clickSound = "";
   for (int soundOn : {1, 0}) {
     BrowserHarness h("press" + std::to_string(soundOn));
@@ -73,9 +73,8 @@ TEST(OpenSite, PressingTheIconOpensTheAddressAsStoredAndPlaysItsSoundWithSoundOn
     SelectCategory(h.program, 0);
     for (int slot = 1; slot <= 3; ++slot) ASSERT_TRUE(UserPressSprite(h.w(), "动画框1", h.state().tiles[slot - 1].iconSprite));
     ASSERT_EQ(h.fake.shell.opened.size(), 3u);
-    EXPECT_EQ(h.fake.shell.opened[0], records[0].address);
-    EXPECT_EQ(h.fake.shell.opened[1], "");
-    EXPECT_EQ(h.fake.shell.opened[2], records[2].address);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(h.fake.shell.opened[i], records[i].address);
+    EXPECT_TRUE(h.fake.messageBox.log.empty()) << "a web address opens without a question";
     if (soundOn == 1) {
       // An empty sound path asks for the run directory itself, which plays nothing.
       EXPECT_EQ(h.SoundsPlayed(), (std::vector<Text>{h.dir.runDirectory() + records[0].clickSound,
@@ -84,6 +83,40 @@ TEST(OpenSite, PressingTheIconOpensTheAddressAsStoredAndPlaysItsSoundWithSoundOn
     } else {
       EXPECT_TRUE(h.fake.sound.played.empty());
     }
+  }
+}
+
+// A favorite from someone else's bookmarks file may hold any address: only web addresses
+// open at once; a file, a program or another scheme opens after the user has read it and
+// agreed; an option, a control character or a network share never opens.
+TEST(OpenSite, AddressesThatAreNotWebAddressesAskFirstOrNeverOpen) {
+  std::vector<FavoriteRecord> records = Favorites(6, 0, 1);
+  records[0].address = "file:///etc/passwd";
+  records[1].address = "C:\\Windows\\System32\\calc.exe";
+  records[2].address = "--help";
+  records[3].address = "\\\\host\\share\\setup.exe";
+  records[4].address = "java\tscript:alert(1)";
+  records[5].address = "";
+  BrowserHarness h("kinds");
+  h.Start(records, {"", 0, 1});
+  SelectCategory(h.program, 0);
+  h.fake.messageBox.answers = {kMbCancel, kMbOk};
+  for (int slot = 1; slot <= 6; ++slot)
+    ASSERT_TRUE(UserPressSprite(h.w(), "动画框1", h.state().tiles[slot - 1].iconSprite));
+
+  // Cancelled: nothing opened; agreed: handed on unchanged, with its sound.
+  EXPECT_EQ(h.fake.shell.opened, (std::vector<Text>{records[1].address}));
+  EXPECT_EQ(h.SoundsPlayed(), (std::vector<Text>{h.dir.runDirectory() + records[1].clickSound}));
+  ASSERT_EQ(h.fake.messageBox.log.size(), 6u);
+  for (int i = 0; i < 2; ++i) {
+    const MessageBoxCall& ask = h.fake.messageBox.log[i];
+    EXPECT_EQ(ask.flags, 0x31);
+    EXPECT_NE(ask.text.find(records[i].address), Text::npos) << "the question shows the whole address";
+  }
+  for (int i = 2; i < 6; ++i) {
+    const MessageBoxCall& refusal = h.fake.messageBox.log[i];
+    EXPECT_EQ(refusal.flags, 0x10) << i;
+    EXPECT_EQ(refusal.text.find('\t'), Text::npos) << "control characters are shown as '?'";
   }
 }
 

@@ -69,7 +69,7 @@ TEST_F(StubXdgOpen, TheAddressArrivesAsOneUnchangedArgument) {
       "it's \"quoted\" `here`",
       "http://x/; touch '" + marker_ + "'",
       "$(touch '" + marker_ + "') | touch '" + marker_ + "' > /dev/null",
-      "",
+      "file:///etc/passwd",  // not a web address, but the user agreed before it got here
   };
   for (const std::string& address : addresses) {
     pid_t child = StartXdgOpen(address);
@@ -89,6 +89,25 @@ TEST_F(StubXdgOpen, GbkTextReachesTheDesktopAsUtf8) {
   std::vector<std::string> got = Arguments();
   ASSERT_EQ(got.size(), 2u);
   EXPECT_EQ(got[1], "http://例子.中国/收藏");
+}
+
+// Whoever calls, an option, a control character or a network share never reaches the
+// desktop's handler: xdg-open would read "--help" as its own option, a browser drops the
+// tab in "java\tscript:".
+TEST_F(StubXdgOpen, RefusedAddressesNeverReachTheHandler) {
+  for (const std::string address : {"--help", "-x", "", " --new-window", "java\tscript:alert(1)",
+                                     "http://a\nhttp://b", "\\\\host\\share\\setup.exe", "smb://host/share",
+                                     "file://host/share/a.exe"}) {
+    EXPECT_EQ(StartXdgOpen(address), -1) << address;
+    EXPECT_FALSE(OpenWithDefaultHandler(address)) << address;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_NE(access(record_.c_str(), F_OK), 0) << "a refused address reached xdg-open";
+  // The next web address still goes through.
+  ASSERT_TRUE(OpenWithDefaultHandler("https://www.example.com/"));
+  std::vector<std::string> got = Arguments();
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[1], "https://www.example.com/");
 }
 
 TEST(XdgOpenMissing, ReportsThatNothingStarted) {
