@@ -54,8 +54,8 @@ struct UnreadableSettings {
     EXPECT_EQ(run.messages().back().text, Refusal());
     EXPECT_EQ(run.messages().back().flags, 0x10);
     EXPECT_TRUE(run.fake.inputBox.log.empty());
-    EXPECT_EQ(run.main().编辑框_帐号.content(), GBK("帐号:"));
-    EXPECT_EQ(run.main().编辑框_密码.content(), GBK("密码:"));
+    EXPECT_EQ(run.main().编辑框_帐号.content().find(records[0].siteAccount), Text::npos);
+    EXPECT_EQ(run.main().编辑框_密码.content().find(records[0].sitePassword), Text::npos);
     EXPECT_LT(run.main().编辑框_密码.left(), 0);
     EXPECT_FALSE(run.main().动画框1.disabled());
 
