@@ -82,7 +82,7 @@ struct UnreadableSettings {
     ASSERT_TRUE(UserClick(run.main(), "按钮_添加_确认添加"));
     EXPECT_EQ(run.messages().back().text, GBK("网站名称不能为空"));
     ASSERT_FALSE(run.main().动画框1.disabled());
-    pressedWithAddPageOpen = UserPressSprite(run.main(), "动画框1", s.tiles[1].iconSprite);
+    ASSERT_TRUE(UserPressSprite(run.main(), "动画框1", s.tiles[1].iconSprite));
     EXPECT_TRUE(run.main().选择夹1.visible());
     EXPECT_FALSE(UserSelectPage(run.main(), "选择夹1", 0));
     EXPECT_EQ(run.main().选择夹1.currentPage(), 1);
@@ -91,7 +91,6 @@ struct UnreadableSettings {
   FixtureRunDirectory dir;
   HeadlessProgram run;
   std::vector<FavoriteRecord> records;
-  bool pressedWithAddPageOpen = false;
 };
 
 TEST(UnreadableSettings, ADamagedTableShutsEverythingThePasswordGuards) {
