@@ -45,7 +45,10 @@ void MainWindowCreated(Program& program) {
   w.图形按钮_添加.SetHoverPicture(Skin("\\配置图片\\添加收藏2.gif"));
   w.图形按钮_添加.SetPressedPicture(Skin("\\配置图片\\添加收藏3.gif"));
 
-  if (!LoadProtectionSettings(s.protection, *program.services.messageBox)) return;
+  if (!LoadProtectionSettings(s.protection, *program.services.messageBox)) {
+    s.settingsUnreadable = true;
+    return;
+  }
 
   SelectCategory(program, 0);
 }

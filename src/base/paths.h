@@ -2,6 +2,7 @@
 // Program paths are GBK texts with backslashes, as on Windows: the run directory
 // followed by a literal such as "\配置图片\背景.JPG".
 
+#include <cstddef>
 #include <string>
 
 #include "base/bytes.h"
@@ -29,5 +30,11 @@ Text ProgramPathFromUtf8(const std::string& utf8_path);
 // The process's current directory as a program path.
 Text CurrentDirectory();
 
-// The whole content of a file; empty when it is missing or cannot be read.
-Bytes ReadFileBytes(const Text& program_path);
+// Largest picture or sound the program reads whole: far above any skin, icon or click
+// sound, far below what would exhaust memory.
+constexpr std::size_t kMaxRunFileBytes = std::size_t{32} << 20;
+
+// The whole content of a file; empty when it is missing or cannot be read, when it is
+// not a regular file (a pipe, a device, a directory: never waited on), or when it holds
+// more than `max_bytes`. A symbolic link to a regular file is followed.
+Bytes ReadFileBytes(const Text& program_path, std::size_t max_bytes = kMaxRunFileBytes);

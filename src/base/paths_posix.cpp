@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <mutex>
 
 namespace {
@@ -112,13 +114,15 @@ Text CurrentDirectory() {
   return getcwd(buf, sizeof buf) ? ProgramPath(buf) : Text();
 }
 
-Bytes ReadFileBytes(const Text& program_path) {
+Bytes ReadFileBytes(const Text& program_path, std::size_t max_bytes) {
   Bytes data;
   if (program_path.empty()) return data;
-  int fd = open(HostPath(program_path).c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO planted under a picture's name cannot hold the open.
+  int fd = open(HostPath(program_path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return data;
   struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+      static_cast<std::uint64_t>(st.st_size) > max_bytes) {
     close(fd);
     return data;
   }
@@ -126,7 +130,9 @@ Bytes ReadFileBytes(const Text& program_path) {
   unsigned char buf[65536];
   for (;;) {
     ssize_t n = read(fd, buf, sizeof buf);
-    if (n < 0) {
+    if (n < 0 && errno == EINTR) continue;
+    // A file that grows while we read is held to the same bound.
+    if (n < 0 || data.size() + static_cast<size_t>(n) > max_bytes) {
       data.clear();
       break;
     }

@@ -64,19 +64,21 @@ Text CurrentDirectory() {
   return GbkFromWide(dir);
 }
 
-Bytes ReadFileBytes(const Text& program_path) {
+Bytes ReadFileBytes(const Text& program_path, std::size_t max_bytes) {
   Bytes data;
   if (program_path.empty()) return data;
   HANDLE h = CreateFileW(WidePath(program_path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return data;
+  // Only files on a disk, and none larger than the bound (a sparse file is cheap to make).
   LARGE_INTEGER size;
-  if (GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &size)) {
+  if (GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &size) && size.QuadPart >= 0 &&
+      static_cast<unsigned long long>(size.QuadPart) <= max_bytes) {
     data.reserve(static_cast<size_t>(size.QuadPart));
     unsigned char buf[65536];
     for (;;) {
       DWORD n = 0;
-      if (!ReadFile(h, buf, sizeof buf, &n, nullptr)) {
+      if (!ReadFile(h, buf, sizeof buf, &n, nullptr) || data.size() + n > max_bytes) {
         data.clear();
         break;
       }

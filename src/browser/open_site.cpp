@@ -2,6 +2,7 @@
 
 #include "base/address_rule.h"
 #include "base/paths.h"
+#include "browser/favorite_icon.h"
 #include "browser/program_sound.h"
 #include "browser/site_board.h"
 #include "browser/tip_popup.h"
@@ -45,7 +46,7 @@ void IconLeaveStep(Program& program, int sprite) {
   if (!IsIconSprite(program.state, sprite)) return;
   // The scale FitIconToTemplate gave the icon stays; the tip closes by itself.
   const Text iconPath = HoveredRecord(program.state).iconPath;
-  program.mainWindow.动画框1.model.SetObjectPicture(sprite, ReadFileBytes(RunDirectory() + iconPath));
+  program.mainWindow.动画框1.model.SetObjectPicture(sprite, ReadFavoriteIcon(iconPath));
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "browser/site_board.h"
 
 #include "base/paths.h"
+#include "browser/favorite_icon.h"
 #include "browser/list_access.h"
 
 namespace {
@@ -22,7 +23,7 @@ void LayOutTile(Program& program, const FavoriteRecord& r, int x, int y) {
   SiteTile tile;
 
   SpriteTemplateSettings& icon = w.动画物体_图标.settings;
-  SetTemplatePicture(icon, ReadFileBytes(run + r.iconPath));
+  SetTemplatePicture(icon, ReadFavoriteIcon(r.iconPath));
   tile.iconSprite = board.CreateObject(&icon, x + 55, y + 25);
   FitIconToTemplate(program, tile.iconSprite, icon.width, icon.height);
 

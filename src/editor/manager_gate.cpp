@@ -26,7 +26,9 @@ void ManagerLoginGate(Program& program, int sprite) {
   MainWindow& w = program.mainWindow;
   AppState& s = program.state;
   w.标签_添加_添加网址收藏.SetVisible(false);
-  w.选择夹1.SetContainerMode(0);
+  // Without the settings the modify page's title stays out of reach too: the gate
+  // below refuses, and the add page must not become a way round it.
+  if (!s.settingsUnreadable) w.选择夹1.SetContainerMode(0);
 
   bool ownSprite = false;
   for (const SiteTile& tile : s.tiles) {

@@ -138,14 +138,15 @@ class PosixFileSystemImpl final : public FileSystem {
     }
     int fd;
     do {
-      fd = open(host_path.c_str(), O_RDWR | O_CLOEXEC);
+      // Non-blocking: a FIFO or device under a table's name must not hold the open.
+      fd = open(host_path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
       *error = FileErrorFromErrno(errno);
       return nullptr;
     }
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, 0) != 0) {
       // Devices and pipes are not files the engine can lock and seek in.
       close(fd);
       *error = kFileAccessDenied;

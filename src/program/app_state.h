@@ -31,4 +31,7 @@ struct AppState {
   std::vector<int> pageButtons;
   int pageLabel = 0;
   ProtectionSettings protection;  // the main copy
+  // The settings table could not be read at start-up: the main copy says nothing about
+  // the password, so whatever it guards stays shut for this run.
+  bool settingsUnreadable = false;
 };

@@ -1,6 +1,7 @@
 #include "protection/password_gate.h"
 
 #include "protection/password.h"
+#include "protection/unreadable_settings.h"
 #include "ui/dialogs.h"
 
 namespace {
@@ -9,6 +10,8 @@ constexpr int kPasswordInputMode = 4;  // every typed character masked
 
 bool PasswordGate(Program& program, const Text& prompt, const Text& title, const Text& refusalCaption,
                   int refusalFlags) {
+  // An unread main copy holds 0 in the check: that must not mean "no password".
+  if (RefusedWithoutSettings(program)) return false;
   const ProtectionSettings& settings = program.state.protection;
   if (settings.passwordCheck == 0) return true;
   Text typed;

@@ -13,9 +13,12 @@ void SettingsWindowCreated(Program& program) {
   if (!program.settingsWindow) return;
   SettingsWindow& w = *program.settingsWindow;
   ProtectionSettings& copy = SettingsWindowCopy();
-  // On failure the message has been shown; the boxes keep their form state, the login
-  // panel stays over the pages and the pages stay usable.
-  if (!LoadProtectionSettings(copy, *program.services.messageBox)) return;
+  // On failure the message has been shown. The login panel would take whatever the
+  // copy last held (at first an empty password), so the window closes instead.
+  if (!LoadProtectionSettings(copy, *program.services.messageBox)) {
+    CloseSettingsWindow(program);
+    return;
+  }
   w.选择框_密码开关.SetTicked(copy.passwordCheck == 1);
   w.选择框_声音开关.SetTicked(copy.soundOn == 1);
   if (copy.passwordCheck == 1)

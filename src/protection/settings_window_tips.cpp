@@ -1,5 +1,6 @@
 // The main window's 按钮2: opening the settings window, and its two balloon tips.
 #include "protection/settings_window.h"
+#include "protection/unreadable_settings.h"
 #include "ui/balloon_tip.h"
 
 namespace {
@@ -17,6 +18,7 @@ void PopButtonTip(Program& program, int placement, int x, int y, const Text& tex
 }  // namespace
 
 void OpenSettingsWindow(Program& program) {
+  if (RefusedWithoutSettings(program)) return;
   OpenSettingsWindowModal(program);
   // After a stored change the main window is gone and the tip has nothing to show over.
   if (program.mainWindow.destroyed()) return;

@@ -174,13 +174,16 @@ TEST(StartUp, AMissingSettingsTableStopsBeforeTheFirstCategory) {
   EXPECT_TRUE(s.state().tiles.empty());
   EXPECT_EQ(s.Label(), "0/0");
 
-  // Unprotected and silent: a button press shows its list, the account opens unasked.
+  // Silent, and shut where the password would guard: a button press shows its list,
+  // the account stays hidden, no prompt is shown.
   ASSERT_TRUE(UserPressSprite(s.w(), "动画框_分类", s.state().categoryButtons[6]));  // category 5
   ASSERT_EQ(s.state().tiles.size(), 6u);
   EXPECT_EQ(s.board().Find(s.state().tiles[5].nameSprite)->text, "game");
   ASSERT_TRUE(UserPressSprite(s.w(), "动画框1", s.state().tiles[5].accountSprite));
   EXPECT_TRUE(s.run.fake.inputBox.log.empty());
-  EXPECT_EQ(s.w().编辑框_帐号.content(), GBK("帐号:") + "acct-game");
+  EXPECT_EQ(s.w().编辑框_帐号.content().find("acct-game"), Text::npos);
+  ASSERT_EQ(s.run.messages().size(), 2u);
+  EXPECT_EQ(s.run.messages()[1].text, GBK("无法读取密码设置文件md5.edb，为安全起见此功能已停用。"));
   EXPECT_TRUE(s.run.fake.sound.played.empty());
 }
 

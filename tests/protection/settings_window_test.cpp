@@ -62,18 +62,32 @@ TEST_F(SettingsWindowTest, OnlyExactlyOneTicksAndLocks) {
   EXPECT_FALSE(w.选择夹2.visible());
 }
 
-TEST_F(SettingsWindowTest, AFailedLoadKeepsTheFormStateAndTheLastCopy) {
-  SettingsWindowCopy() = {Text("earlier"), 1, 1};
+TEST_F(SettingsWindowTest, AFailedLoadSaysSoAndClosesTheWindow) {
+  // Its login would otherwise take what the copy last held (at first: nothing).
+  SettingsWindowCopy() = {Text(), 1, 1};
   SettingsWindow& w = Open();
   ASSERT_EQ(messages().size(), 1u);
   EXPECT_EQ(messages()[0].text, GBK("获取验证密码失败!"));
   EXPECT_EQ(messages()[0].flags, 0x10);
-  EXPECT_FALSE(w.选择框_密码开关.ticked());
+  EXPECT_TRUE(w.destroyed());
   EXPECT_TRUE(w.选择夹2.visible());
-  EXPECT_FALSE(w.选择夹1.disabled());
-  w.编辑框4.SetContent(Text("earlier"));
-  SettingsLogin(program);
-  EXPECT_FALSE(w.选择夹2.visible());
+  EXPECT_FALSE(program.mainWindow.destroyed());
+}
+
+TEST_F(SettingsWindowTest, UnreadSettingsAtStartKeepTheWindowShut) {
+  ASSERT_TRUE(CreateSettingsTable(dir, {{"pw", 1, 1, 0}}));
+  program.state.settingsUnreadable = true;
+  bool opened = false;
+  windows.modalScript = [&](Window&) { opened = true; };
+  OpenSettingsWindow(program);
+  EXPECT_FALSE(opened);
+  EXPECT_FALSE(program.settingsWindow);
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0].text, GBK("无法读取密码设置文件md5.edb，为安全起见此功能已停用。"));
+  EXPECT_EQ(messages()[0].flags, 0x10);
+  EXPECT_FALSE(messages()[0].captionGiven);
+  // No thanks tip either: nothing was shown to thank for.
+  EXPECT_TRUE(program.mainWindow.气球提示框1.model.view.text.empty());
 }
 
 TEST_F(SettingsWindowTest, LoginWithTheWrongThenTheRightPassword) {

@@ -32,6 +32,60 @@ fail() {
 # The tables keep passwords as plain text: everything in the copy is the user's alone.
 umask 077
 
+me=$(id -u)
+
+# Another user who can write to the folder, or to a folder above it, can swap the
+# program or its password table (check off) between two starts: such a folder is
+# refused, with what to do about it, rather than used.
+refuse() {  # refuse PATH WHY FIX
+  fail "refusing to use $1: $2.
+  Another user could replace the program or its tables there.
+  Fix: $3"
+}
+
+# Owned by the user (root too for the folders above), writable by nobody else. A
+# shared folder with the sticky bit (/tmp) lets nobody rename what is ours.
+check_owner_and_mode() {  # check_owner_and_mode PATH ROOT_OK FIX_OWNER
+  local path=$1 root_ok=$2 fix_owner=$3 uid mode
+  read -r uid mode < <(stat -L -c '%u %a' -- "$path")
+  if [ "$uid" != "$me" ] && ! { [ "$root_ok" = 1 ] && [ "$uid" = 0 ]; }; then
+    refuse "$path" "it belongs to $(stat -L -c %U -- "$path") (uid $uid), not to you" "$fix_owner"
+  fi
+  if (((8#$mode & 8#022) != 0 && (8#$mode & 8#1000) == 0)); then
+    refuse "$path" "it is writable by group or others (mode $mode)" "chmod go-w '$path'"
+  fi
+}
+
+check_run_directory() {
+  if [ -L "$user_dir" ]; then
+    refuse "$user_dir" "it is a symbolic link (to $(readlink -- "$user_dir"))" \
+      "put the folder itself there: mv '$user_dir' '$user_dir.link' and start again"
+  fi
+  # Every folder above it, up to /.
+  local up
+  up=$(dirname -- "$user_dir")
+  while :; do
+    if [ -e "$up" ]; then
+      check_owner_and_mode "$up" 1 "choose a folder of your own in XDG_DATA_HOME"
+    fi
+    [ "$up" = / ] && break
+    up=$(dirname -- "$up")
+  done
+  [ -e "$user_dir" ] || return 0
+  [ -d "$user_dir" ] || fail "$user_dir is not a folder; move it aside and start again"
+  check_owner_and_mode "$user_dir" 0 \
+    "move it aside (mv '$user_dir' '$user_dir.foreign') and start again: a fresh copy is made"
+  # The program and the tables in it, wherever a link points.
+  if [ -L "$user_dir/vinkabo" ]; then
+    refuse "$user_dir/vinkabo" "the program is a symbolic link" "rm '$user_dir/vinkabo' and start again"
+  fi
+  local f
+  for f in "$user_dir/vinkabo" "$user_dir"/*.edb "$user_dir"/*.edt; do
+    [ -e "$f" ] || continue
+    check_owner_and_mode "$f" 0 "move it aside and start again, or run vinkabo --reset"
+  done
+}
+
 # Copies one template file to a temporary name and renames it into place, so an
 # interrupted copy never leaves half a file that a later start would take as the user's.
 place() {
@@ -45,7 +99,9 @@ place() {
 
 prepare() {
   [ -x "$template/vinkabo" ] || fail "no program in $template"
+  check_run_directory
   mkdir -p "$user_dir"
+  check_run_directory
   # The program itself follows the template on every start (an update or a rebuild).
   if ! cmp -s "$template/vinkabo" "$user_dir/vinkabo"; then
     place "$template/vinkabo" "$user_dir/vinkabo" 700
@@ -66,6 +122,7 @@ prepare() {
 reset() {
   local yes=$1
   [ -d "$template" ] || fail "no template in $template"
+  check_run_directory
   if [ "$yes" != 1 ]; then
     [ -t 0 ] || fail "--reset asks before it moves your tables; give --yes to skip the question"
     printf 'Put the sample tables back in %s?\nYour tables there are moved aside with a time stamp. [y/N] ' "$user_dir"
