@@ -1,41 +1,38 @@
 #include "base/run_path_rule.h"
 
+#include <string_view>
+
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// "..", and the forms Windows reads as ".." once it has dropped trailing dots and
-// blanks ("...", ".. ").
-bool ClimbsOut(const Text& component) {
-  int dots = 0;
-  for (char c : component) {
-    if (c == '.')
-      ++dots;
-    else if (c != ' ')
-      return false;
+// "..", ".", "...", ". .": names Windows reads as the folder itself or its parent.
+bool OnlyDotsAndBlanks(std::string_view part) {
+  bool dot = false;
+  for (char c : part) {
+    if (c != '.' && c != ' ') return false;
+    dot = dot || c == '.';
   }
-  return dots >= 2;
+  return dot;
 }
 
 }  // namespace
 
-bool IsRunRelativePath(const Text& programRelativePath) {
-  const Text& p = programRelativePath;
-  // The run directory is glued in front: without a leading separator the name would
-  // run on into the directory's own last component.
-  if (p.size() < 2 || !IsSeparator(p[0]) || IsSeparator(p[1])) return false;
-  // Drive letters, stream names and device forms all need a colon.
-  if (p.find(':') != Text::npos) return false;
-  // Every 0x5C and '/' byte splits here, a GBK trail byte included: stricter than the
-  // file system, never looser.
-  Text component;
-  for (size_t i = 1; i <= p.size(); ++i) {
-    if (i == p.size() || IsSeparator(p[i])) {
-      if (ClimbsOut(component)) return false;
-      component.clear();
-    } else {
-      component += p[i];
-    }
+bool IsInsideRunDirectory(const Text& relativeProgramPath) {
+  const std::string_view path = relativeProgramPath;
+  // Without a leading separator "C:\run" + "x\y" is "C:\runx\y": a folder beside it.
+  if (path.empty() || !IsSeparator(path[0])) return false;
+  // "\\host\share" glued to the run directory is harmless on Linux, but a second
+  // leading separator has no business in a stored path.
+  if (path.size() > 1 && IsSeparator(path[1])) return false;
+  if (path.find(':') != std::string_view::npos) return false;
+  if (IsSeparator(path.back())) return false;  // a folder, not a file
+  std::size_t start = 1;
+  while (start <= path.size()) {
+    std::size_t end = start;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    if (OnlyDotsAndBlanks(path.substr(start, end - start))) return false;
+    start = end + 1;
   }
   return true;
 }

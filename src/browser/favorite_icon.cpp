@@ -4,6 +4,6 @@
 #include "base/run_path_rule.h"
 
 Bytes ReadFavoriteIcon(const Text& iconPath) {
-  if (!IsRunRelativePath(iconPath)) return Bytes();
+  if (!IsInsideRunDirectory(iconPath)) return Bytes();
   return ReadFileBytes(RunDirectory() + iconPath);
 }

@@ -1,38 +1,36 @@
-// Which stored icon and sound paths may be joined to the run directory.
+// Icon and sound paths from a table someone else made: which stay in the run directory.
+
+#include "base/run_path_rule.h"
 
 #include <gtest/gtest.h>
 
-#include "base/run_path_rule.h"
-#include "base/text.h"
-
 namespace {
 
-TEST(RunPathRule, PathsBelowTheRunDirectoryPass) {
-  for (const Text& p : {GBK("\\网站图标\\新浪.png"), GBK("\\声音\\点击声音\\1.wav"), Text("\\a"),
-                        Text("\\icons/a.png"), Text("\\a..b\\c"), Text("\\.hidden\\x.png"), Text("\\.\\x.png"),
-                        Text("\\..a\\x")})
-    EXPECT_TRUE(IsRunRelativePath(p)) << p;
+TEST(RunPathRule, PathsBelowTheRunDirectoryAreInside) {
+  for (const char* path : {"\\网站图标\\baidu.png", "\\声音\\点击声音\\叮.wav", "/网站图标/a.png", "\\a..b.png",
+                           "\\..a\\b.png", "\\网站图标\\.hidden.png", "\\网站图标\\\\double.png"})
+    EXPECT_TRUE(IsInsideRunDirectory(Utf8ToGbk(path))) << path;
 }
 
-TEST(RunPathRule, PathsThatLeaveTheRunDirectoryAreRefused) {
-  for (const Text& p : {Text("\\..\\x.png"), Text("\\a\\..\\..\\x.png"), Text("\\a\\.."), Text("\\.."),
-                        Text("\\a/../../x"), Text("/../x"), Text("\\...\\x"), Text("\\.. \\x"), Text("\\ ..\\x")})
-    EXPECT_FALSE(IsRunRelativePath(p)) << p;
+TEST(RunPathRule, PathsThatClimbOrLeaveAreRefused) {
+  for (const char* path : {"", "\\", "\\..\\secret.png", "..\\secret.png", "\\网站图标\\..\\..\\x.png",
+                           "/../x.png", "\\网站图标\\..", "\\网站图标\\...\\x.png", "\\网站图标\\. .\\x.png",
+                           "\\.\\x.png", "网站图标\\a.png", "2\\secret.png", "C:\\secret.png",
+                           "\\C:\\secret.png", "\\网站图标\\a.png:stream", "\\网站图标\\a.png\\..", "\\...\\x", "\\.. \\x",
+                           "\\ ..\\x", "\\a/../../x"})
+    EXPECT_FALSE(IsInsideRunDirectory(Utf8ToGbk(path))) << path;
 }
 
-TEST(RunPathRule, DrivesSharesStreamsAndBareNamesAreRefused) {
-  for (const Text& p : {Text("C:\\Windows\\x.png"), Text("\\C:\\x.png"), Text("\\\\host\\share\\x.png"),
-                        Text("//host/share/x"), Text("\\a.png:stream"), Text("icons\\a.png"), Text("x"), Text("\\"),
-                        Text()})
-    EXPECT_FALSE(IsRunRelativePath(p)) << p;
+TEST(RunPathRule, SharesAndDoubledLeadingSeparatorsAreRefused) {
+  for (const char* path : {"\\\\host\\share\\x.png", "//host/share/x", "\\/host/x", "/\\host\\x"})
+    EXPECT_FALSE(IsInsideRunDirectory(path)) << path;
 }
 
-TEST(RunPathRule, AGbkTrailByteThatLooksLikeASeparatorIsNeverLooser) {
-  // 0x5C may be the second byte of a GBK character; splitting there too can only refuse
-  // more, never let a ".." through.
-  const Text lead("\x81");
-  EXPECT_TRUE(IsRunRelativePath("\\" + lead + "\\x.png"));
-  EXPECT_FALSE(IsRunRelativePath("\\" + lead + "\\..\\x.png"));
+// The second byte of some GBK characters is '\' (0x5C): such a byte before ".." still
+// counts as a separator, as the Linux side reads it.
+TEST(RunPathRule, ABackslashInsideAGbkCharacterStillSeparates) {
+  EXPECT_FALSE(IsInsideRunDirectory(std::string("\\\x81\\..\\x.png")));
+  EXPECT_TRUE(IsInsideRunDirectory(std::string("\\\x81\\a.png")));
 }
 
 }  // namespace

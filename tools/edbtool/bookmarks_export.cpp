@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "base/run_path_rule.h"
 #include "base/text.h"
 #include "bookmarks_html.h"
 #include "data_uri.h"
@@ -38,8 +39,12 @@ class Writer {
   void Close(int depth) { html_ += Indent(depth) + "</DL><p>\n"; }
 
   void Link(int depth, const StoredFavorite& f) {
+    // A file meant for sharing carries no picture from outside the run directory.
+    const bool inside = IsInsideRunDirectory(f.iconPath);
+    if (!inside && !f.iconPath.empty()) ++outsideIcons_;
     auto cached = icons_.find(f.iconPath);
-    if (cached == icons_.end()) cached = icons_.emplace(f.iconPath, IconUri(runDirectory_, f.iconPath)).first;
+    if (cached == icons_.end())
+      cached = icons_.emplace(f.iconPath, inside ? IconUri(runDirectory_, f.iconPath) : std::string()).first;
     html_ += Indent(depth) + "<DT><A HREF=\"" + EscapeHtml(GbkToUtf8(f.address)) + "\"";
     if (!cached->second.empty()) {
       html_ += " ICON=\"" + cached->second + "\"";
@@ -69,6 +74,7 @@ class Writer {
 
   std::string& html() { return html_; }
   int withIcons() const { return withIcons_; }
+  int outsideIcons() const { return outsideIcons_; }
 
  private:
   static std::string Indent(int depth) { return std::string(static_cast<std::size_t>(depth) * 4, ' '); }
@@ -77,6 +83,7 @@ class Writer {
   std::string html_;
   std::map<Text, std::string> icons_;
   int withIcons_ = 0;
+  int outsideIcons_ = 0;
 };
 
 }  // namespace
@@ -111,6 +118,9 @@ int ExportBookmarks(const std::string& table, const std::string& file, std::ostr
   }
   out << "exported " << favorites.size() << " favorite" << (favorites.size() == 1 ? "" : "s") << " ("
       << common.size() << " common, " << w.withIcons() << " with icons) to " << file << "\n";
+  if (w.outsideIcons())
+    out << w.outsideIcons() << " favorite" << (w.outsideIcons() == 1 ? "'s icon path leaves" : "s' icon paths leave")
+        << " the program's folder: exported without an icon\n";
   return 0;
 }
 

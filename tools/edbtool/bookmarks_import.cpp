@@ -4,6 +4,7 @@
 #include <set>
 #include <vector>
 
+#include "base/address_rule.h"
 #include "base/paths.h"
 #include "base/text.h"
 #include "bookmarks_html.h"
@@ -21,7 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // Why a link does not become a favorite, in the order the summary lists them; kNone: it does.
-enum class Skip { kEmpty, kBookmarklet, kData, kPlace, kNotGbk, kTooLong, kInTable, kRepeated, kNone };
+// kRefused: the program would never open it, counted by the address rule's reason.
+enum class Skip { kEmpty, kBookmarklet, kData, kPlace, kRefused, kNotGbk, kTooLong, kInTable, kRepeated, kNone };
 
 const char* SkipText(Skip s) {
   switch (s) {
@@ -29,6 +31,7 @@ const char* SkipText(Skip s) {
     case Skip::kBookmarklet: return "bookmarklet (javascript:)";
     case Skip::kData: return "data: address";
     case Skip::kPlace: return "place: address (a browser's own query)";
+    case Skip::kRefused: return "address the program refuses to open: ";
     case Skip::kNotGbk: return "address with characters the table cannot hold";
     case Skip::kTooLong: return "address longer than the table's address field";
     case Skip::kInTable: return "address already in the table";
@@ -95,18 +98,24 @@ class Importer {
     if (!ReadAddresses()) return EngineFail("reading the table", -1);
 
     iconDir_ = HostFsPath(o_.table).parent_path() / u8"网站图标";
-    takenIcons_ = LowerCaseNames(iconDir_);
+    iconNames_.taken = LowerCaseNames(iconDir_);
 
     std::vector<Planned> plan;
     std::map<Skip, int> skipped;
+    std::map<std::string, int> refused;
     for (const Bookmark& b : parsed.links) {
       Skip why = Check(b.href);
+      if (why == Skip::kRefused) {
+        ++refused[JudgeAddress(b.href).reason];
+        continue;
+      }
       if (why != Skip::kNone) {
         ++skipped[why];
         if (why == Skip::kTooLong || why == Skip::kNotGbk) out_ << "skipped (" << SkipText(why) << "): " << b.href << "\n";
         continue;
       }
       seen_.insert(Utf8ToGbk(b.href));
+      if (JudgeAddress(b.href).kind == AddressKind::kAskFirst) ++askFirst_;
       plan.push_back(Plan(b, parsed.FoldersOf(b)));
     }
 
@@ -135,6 +144,8 @@ class Importer {
          << ownIcons << " with their own icon, " << count - ownIcons << " with the default icon) from "
          << parsed.links.size() << " link" << (parsed.links.size() == 1 ? "" : "s") << "\n";
     for (const auto& [why, n] : skipped) out_ << "skipped " << n << ": " << SkipText(why) << "\n";
+    for (const auto& [why, n] : refused) out_ << "skipped " << n << ": " << SkipText(Skip::kRefused) << why << "\n";
+    if (askFirst_) out_ << askFirst_ << " of them not web addresses: the program asks before it opens those\n";
     return 0;
   }
 
@@ -154,6 +165,8 @@ class Importer {
     if (HasScheme(href, "javascript:")) return Skip::kBookmarklet;
     if (HasScheme(href, "data:")) return Skip::kData;
     if (HasScheme(href, "place:")) return Skip::kPlace;
+    const AddressKind kind = JudgeAddress(href).kind;
+    if (kind == AddressKind::kRefused) return Skip::kRefused;
     // The address is stored as it is or not at all: a changed one would open another page.
     const Text gbk = Utf8ToGbk(href);
     if (GbkToUtf8(gbk) != href) return Skip::kNotGbk;
@@ -183,7 +196,7 @@ class Importer {
     if (DecodeDataUri(b.icon, &bytes)) {
       const std::string ext = UsableIconExtension(bytes);
       const std::size_t room = layout_.Capacity(kIconPath) - std::min(layout_.Capacity(kIconPath), IconFolder().size());
-      std::string file = ext.empty() ? std::string() : IconFileName(b.href, ext, room, &takenIcons_);
+      std::string file = ext.empty() ? std::string() : IconFileName(b.href, ext, room, &iconNames_);
       if (!file.empty()) {
         iconPath = IconFolder() + file;
         p.iconFile = file;
@@ -208,15 +221,18 @@ class Importer {
   }
 
   // The favorite's own icon, or the default icon when it is the first to need it and the
-  // run directory has none.
+  // run directory has none. Icons are not flushed one by one: thousands of flushes would
+  // cost minutes, and a lost icon only shows as none.
   bool WriteIcon(const Planned& p) {
     std::error_code ec;
     fs::create_directories(iconDir_, ec);
     if (!p.iconFile.empty())
-      return WriteWholeFile(iconDir_ / p.iconFile, std::string(p.iconBytes.begin(), p.iconBytes.end()), &error_);
+      return WriteWholeFile(iconDir_ / p.iconFile, std::string(p.iconBytes.begin(), p.iconBytes.end()), &error_, false);
     if (!needDefaultIcon_) return true;
     needDefaultIcon_ = false;
-    if (fs::exists(iconDir_ / u8"默认.png", ec)) return true;
+    // A link that leads to no file is no icon: it is replaced, never written through.
+    const fs::file_status there = fs::symlink_status(iconDir_ / u8"默认.png", ec);
+    if (fs::exists(there) && (!fs::is_symlink(there) || fs::is_regular_file(iconDir_ / u8"默认.png", ec))) return true;
     const Bytes png = DefaultIconPng();
     return WriteWholeFile(iconDir_ / u8"默认.png", std::string(png.begin(), png.end()), &error_);
   }
@@ -227,8 +243,9 @@ class Importer {
   FavoritesLayout layout_;
   std::set<Text> tableAddresses_, seen_;
   fs::path iconDir_;
-  std::set<std::string> takenIcons_;
+  IconNames iconNames_;
   bool needDefaultIcon_ = false;
+  int askFirst_ = 0;
   std::string error_;
 };
 

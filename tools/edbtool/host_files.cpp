@@ -3,6 +3,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/private_file.h"
+
 namespace edbtool {
 
 std::filesystem::path HostFsPath(const std::string& utf8) {
@@ -41,16 +43,9 @@ bool ReadWholeFile(const std::string& utf8Path, std::size_t maxBytes, std::strin
   return true;
 }
 
-bool WriteWholeFile(const std::filesystem::path& path, const std::string& bytes, std::string* error) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) {
-    const std::u8string p = path.generic_u8string();
-    *error = "cannot write " + std::string(p.begin(), p.end());
-    return false;
-  }
-  return true;
+bool WriteWholeFile(const std::filesystem::path& path, const std::string& bytes, std::string* error, bool flush) {
+  const std::u8string p = path.u8string();
+  return WriteFileReplacing(std::string(p.begin(), p.end()), bytes, 0644, error, flush);
 }
 
 std::set<std::string> LowerCaseNames(const std::filesystem::path& dir) {

@@ -17,8 +17,11 @@ std::filesystem::path HostFsPath(const std::string& utf8);
 // `*error` set (UTF-8) when it is missing, unreadable or too large.
 bool ReadWholeFile(const std::string& utf8Path, std::size_t maxBytes, std::string* out, std::string* error);
 
-// Writes a new file or replaces one; false with `*error` set.
-bool WriteWholeFile(const std::filesystem::path& path, const std::string& bytes, std::string* error);
+// Writes a new file or replaces one (a symbolic link there is replaced, never followed;
+// readers see the old file or the whole new one); false with `*error` set. `flush`: on
+// the disk before it replaces the old one.
+bool WriteWholeFile(const std::filesystem::path& path, const std::string& bytes, std::string* error,
+                    bool flush = true);
 
 // The names in a directory, lower case (ASCII), as Windows compares them; empty when it
 // does not exist.

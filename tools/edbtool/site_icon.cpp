@@ -1,5 +1,6 @@
 #include "site_icon.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "ui/image.h"
@@ -56,7 +57,7 @@ std::string HostOfAddress(const std::string& address) {
 }
 
 std::string IconFileName(const std::string& address, const std::string& extension, std::size_t maxBytes,
-                         std::set<std::string>* taken) {
+                         IconNames* names) {
   std::string host = HostOfAddress(address);
   if (host.compare(0, 4, "www.") == 0) host.erase(0, 4);
   // Only characters every file system and GBK hold as they are.
@@ -70,14 +71,17 @@ std::string IconFileName(const std::string& address, const std::string& extensio
   if (stem.empty()) stem = "site";
   if (DeviceName(stem)) stem = "site-" + stem;
   constexpr std::size_t kLongestStem = 100;
-  for (int k = 1; k < 100000; ++k) {
+  // Names only ever get taken, so a suffix tried once for this shape never frees up.
+  int& next = names->nextSuffix[stem + '\0' + extension + '\0' + std::to_string(maxBytes)];
+  for (int k = std::max(next, 1); k < 100000; ++k) {
     const std::string suffix = k == 1 ? std::string() : "-" + std::to_string(k);
     const std::size_t fixed = suffix.size() + extension.size();
     if (fixed + 1 > maxBytes) return {};
     std::string name = stem.substr(0, std::min(kLongestStem, maxBytes - fixed));
     while (name.size() > 1 && name.back() == '.') name.pop_back();
     name += suffix + extension;
-    if (taken->insert(name).second) return name;
+    next = k + 1;
+    if (names->taken.insert(name).second) return name;
   }
   return {};
 }

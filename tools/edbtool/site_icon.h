@@ -3,6 +3,7 @@
 // for them made from the site's host.
 
 #include <cstddef>
+#include <map>
 #include <set>
 #include <string>
 
@@ -18,10 +19,17 @@ std::string UsableIconExtension(const Bytes& bytes);
 // lower case; empty when the address names none.
 std::string HostOfAddress(const std::string& address);
 
+// The icon names of one folder: those taken (lower case), and per name shape the next
+// "-k" suffix worth trying, so that many sites on one host cost no more than one each.
+struct IconNames {
+  std::set<std::string> taken;
+  std::map<std::string, int> nextSuffix;
+};
+
 // A file name for a site's icon: the host without "www.", reduced to [a-z0-9._-], kept
-// apart from the names in `taken` (lower case; the new name is added), and at most
+// apart from the names in `names->taken` (the new name is added there), and at most
 // `maxBytes` long with its extension. Empty when not even a short name fits.
 std::string IconFileName(const std::string& address, const std::string& extension, std::size_t maxBytes,
-                         std::set<std::string>* taken);
+                         IconNames* names);
 
 }  // namespace edbtool

@@ -111,7 +111,7 @@ TEST(GbkCut, NeverEndsInsideADoubleByteCharacter) {
 }
 
 TEST(SiteIcon, NamesComeFromTheHostAndStaySafe) {
-  std::set<std::string> taken = {"example.com.png"};
+  IconNames taken{{"example.com.png"}, {}};
   EXPECT_EQ(HostOfAddress("https://user:pw@WWW.Example.COM:8080/x?y#z"), "www.example.com");
   EXPECT_EQ(HostOfAddress("http://[::1]:80/"), "::1");
   EXPECT_EQ(HostOfAddress("mailto:x@y"), "");
