@@ -80,8 +80,9 @@ class RecordingFileSystem : public FileSystem {
   const std::vector<FileEvent>& events() const { return events_; }
 
   // Every state a power cut after the first `cut` events may leave, each once.
-  // `subset_limit`: with at most this many unflushed pieces every mix of them is tried;
-  // with more, every prefix, every prefix but one piece, and every piece alone.
+  // `subset_limit`: with at most this many unflushed changes every mix of them is tried;
+  // with more, every prefix, all but one, and each alone. Each write is also torn at the
+  // sector nearest its middle, after all the changes before it or with all the others.
   std::vector<DiskState> StatesAt(std::size_t cut, std::size_t subset_limit = 8) const {
     // Names: the directory as of its last flush, and as the engine left it.
     std::map<std::string, int> durable = durable_initial(), live = durable;
@@ -93,76 +94,77 @@ class RecordingFileSystem : public FileSystem {
       if (e.kind == FileEvent::kSyncDirectory) durable = live;
       if (e.kind == FileEvent::kSync) last_sync[e.inode] = i + 1;
     }
-    // Unflushed pieces of every file, in the order they were made.
-    struct Piece {
-      int inode;
-      std::size_t event;
-      std::int64_t from, to;  // part of a write, or (from = -1) a truncation
-    };
-    std::vector<Piece> pieces;
+    // Unflushed writes and truncations of every file, in the order they were made.
+    std::vector<std::size_t> pending;
     for (std::size_t i = 0; i < cut; ++i) {
       const FileEvent& e = events_[i];
       if (e.kind != FileEvent::kWrite && e.kind != FileEvent::kTruncate) continue;
       auto s = last_sync.find(e.inode);
       if (s != last_sync.end() && i < s->second) continue;
-      if (e.kind == FileEvent::kTruncate) {
-        pieces.push_back({e.inode, i, -1, -1});
-        continue;
-      }
-      const std::int64_t end = e.offset + static_cast<std::int64_t>(e.data.size());
-      for (std::int64_t at = e.offset; at < end;) {
-        const std::int64_t next = std::min(end, (at / 512 + 1) * 512);
-        pieces.push_back({e.inode, i, at, next});
-        at = next;
-      }
+      pending.push_back(i);
     }
-    std::vector<std::vector<bool>> choices;
-    const std::size_t n = pieces.size();
+    // Per pending change: 0 lost, 1 kept, 2 torn (only the sectors of its first half
+    // kept), 3 torn (only the rest kept).
+    const std::size_t n = pending.size();
+    std::vector<std::vector<int>> choices;
     if (n <= subset_limit) {
       for (std::uint32_t mask = 0; mask < (1u << n); ++mask) {
-        std::vector<bool> c(n);
+        std::vector<int> c(n);
         for (std::size_t k = 0; k < n; ++k) c[k] = (mask >> k) & 1;
         choices.push_back(c);
       }
     } else {
       for (std::size_t p = 0; p <= n; ++p) {
-        std::vector<bool> c(n, false);
-        for (std::size_t k = 0; k < p; ++k) c[k] = true;
+        std::vector<int> c(n, 0);
+        for (std::size_t k = 0; k < p; ++k) c[k] = 1;
         choices.push_back(c);
-        for (std::size_t drop = 0; drop + 1 < p; ++drop) {
-          auto d = c;
-          d[drop] = false;
-          choices.push_back(d);
-        }
       }
       for (std::size_t k = 0; k < n; ++k) {
-        std::vector<bool> c(n, false);
-        c[k] = true;
-        choices.push_back(c);
+        std::vector<int> all_but(n, 1), alone(n, 0);
+        all_but[k] = 0;
+        alone[k] = 1;
+        choices.push_back(all_but);
+        choices.push_back(alone);
       }
     }
-    std::set<DiskState> seen;
+    for (std::size_t k = 0; k < n; ++k) {
+      if (events_[pending[k]].kind != FileEvent::kWrite) continue;
+      for (int torn : {2, 3}) {
+        std::vector<int> prefix(n, 0), all(n, 1);
+        for (std::size_t j = 0; j < k; ++j) prefix[j] = 1;
+        prefix[k] = all[k] = torn;
+        choices.push_back(prefix);
+        choices.push_back(all);
+      }
+    }
+    std::set<std::uint64_t> seen;
     std::vector<DiskState> out;
     for (const auto* names : {&durable, &live}) {
       for (const auto& chosen : choices) {
         DiskState s;
         for (const auto& [name, inode] : *names) s[name] = Flushed(inode, cut, last_sync);
         for (std::size_t k = 0; k < n; ++k) {
-          if (!chosen[k]) continue;
-          const Piece& p = pieces[k];
-          const FileEvent& e = events_[p.event];
+          if (chosen[k] == 0) continue;
+          const FileEvent& e = events_[pending[k]];
           for (const auto& [name, inode] : *names) {
-            if (inode != p.inode) continue;
+            if (inode != e.inode) continue;
             auto& b = s[name];
-            if (p.from < 0) {
+            if (e.kind == FileEvent::kTruncate) {
               b.resize(static_cast<std::size_t>(e.offset));
               continue;
             }
-            if (static_cast<std::int64_t>(b.size()) < p.to) b.resize(static_cast<std::size_t>(p.to));
-            std::copy(e.data.begin() + (p.from - e.offset), e.data.begin() + (p.to - e.offset), b.begin() + p.from);
+            const std::int64_t end = e.offset + static_cast<std::int64_t>(e.data.size());
+            // A torn write stops or starts at the sector boundary nearest its middle.
+            std::int64_t mid = (e.offset + end) / 2 / 512 * 512;
+            if (mid <= e.offset) mid = std::min(end, (e.offset / 512 + 1) * 512);
+            const std::int64_t from = chosen[k] == 3 ? mid : e.offset;
+            const std::int64_t to = chosen[k] == 2 ? mid : end;
+            if (from >= to) continue;
+            if (static_cast<std::int64_t>(b.size()) < to) b.resize(static_cast<std::size_t>(to));
+            std::copy(e.data.begin() + (from - e.offset), e.data.begin() + (to - e.offset), b.begin() + from);
           }
         }
-        if (seen.insert(s).second) out.push_back(std::move(s));
+        if (seen.insert(HashOf(s)).second) out.push_back(std::move(s));
       }
     }
     return out;
@@ -202,6 +204,23 @@ class RecordingFileSystem : public FileSystem {
     std::string name_;
   };
 
+  static std::uint64_t HashOf(const DiskState& d) {
+    std::uint64_t h = 1469598103934665603ULL;
+    auto mix = [&](const unsigned char* p, std::size_t n) {
+      for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ULL;
+      h = (h ^ 0xFF) * 1099511628211ULL;
+    };
+    for (const auto& [name, bytes] : d) {
+      mix(reinterpret_cast<const unsigned char*>(name.data()), name.size());
+      mix(bytes.data(), bytes.size());
+    }
+    return h;
+  }
+
+ public:
+  static std::uint64_t Fingerprint(const DiskState& d) { return HashOf(d); }
+
+ private:
   static std::string NameOf(const std::string& p) {
     const auto slash = p.find_last_of('/');
     return slash == std::string::npos ? p : p.substr(slash + 1);
