@@ -128,5 +128,27 @@ TEST_F(AppendTruthTest, AnAppendIsDoneWithItsIdOrLeavesNothing) {
   EXPECT_EQ(in_file.size(), done.size()) << "an append reported done is not in the file";
 }
 
+TEST_F(AppendTruthTest, ABatchIsAllOrNothing) {
+  const Text p = Path("batch.edb");
+  ASSERT_TRUE(CreateRecordFile(p, {{"name", kTypeText, 10}, {"memo", kTypeMemo}}));
+  ASSERT_TRUE(OpenRecordFile(p));
+  std::vector<std::int32_t> ids;
+  ASSERT_TRUE(AppendRecords({{FieldValue("a"), FieldValue(Text(900, 'a'))}, {FieldValue("b")}, {}}, &ids));
+  EXPECT_EQ(ids, (std::vector<std::int32_t>{1, 2, 3}));
+  EXPECT_EQ(CurrentRecordIndex(), 2);
+  EXPECT_EQ(CurrentRecordId(), 3);
+  // A row of the wrong kind refuses the whole batch before anything is written.
+  EXPECT_FALSE(AppendRecords({{FieldValue("c")}, {FieldValue(7)}}, &ids));
+  EXPECT_EQ(RecordFileLastError(), -72);
+  EXPECT_EQ(RecordCount(), 3);
+  std::int32_t id = 0;
+  ASSERT_TRUE(AppendRecord({FieldValue("d")}, &id));
+  EXPECT_EQ(id, 4);
+  FirstRecord();
+  EXPECT_EQ(ReadTextField(2), Text(900, 'a'));
+  SkipRecords(1);
+  EXPECT_EQ(ReadTextField(1), "b");
+}
+
 }  // namespace
 }  // namespace rftest
