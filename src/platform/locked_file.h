@@ -60,6 +60,9 @@ class LockedFile {
   virtual int Truncate(std::int64_t length) = 0;
   // Waits until what was written has reached the disk (fdatasync, FlushFileBuffers).
   virtual int Sync() = 0;
+  // The file's permission bits (POSIX mode & 0777; 0600 on Windows, where the folder's
+  // access list decides).
+  virtual int Permissions(unsigned* mode) = 0;
   // Tries once, without waiting, to lock [offset, offset + length) exclusively:
   // 0, -13 when someone else holds a part of it, kLockUnsupported, or another code.
   virtual int Lock(std::int64_t offset, std::int64_t length) = 0;
@@ -73,11 +76,15 @@ class FileSystem {
   // Opens an existing file for reading and writing, shared; never creates one.
   // Null on failure with the code in *error.
   virtual std::unique_ptr<LockedFile> OpenExisting(const std::string& host_path, int* error) = 0;
-  // Creates a new file holding `data`; fails (-6 or the mapped code) when it exists. The
+  // Creates a new file holding `data` with exactly the permission bits `mode` (the umask
+  // does not apply; ignored on Windows); fails (-6 or the mapped code) when it exists. The
   // file and its name are on the disk when this returns.
-  virtual int CreateNew(const std::string& host_path, const void* data, std::size_t n) = 0;
-  // Removes a file (used to undo a half-made creation).
+  virtual int CreateNew(const std::string& host_path, const void* data, std::size_t n, unsigned mode) = 0;
+  // Removes a file's name. The removal is durable only after SyncDirectoryOf.
   virtual int Remove(const std::string& host_path) = 0;
+  // Waits until the entries of the directory holding `host_path` (creations and removals)
+  // have reached the disk. Windows cannot flush a directory: there it does nothing.
+  virtual int SyncDirectoryOf(const std::string& host_path) = 0;
   // Names (not paths) of the entries of a directory; empty when it cannot be read.
   virtual std::vector<std::string> List(const std::string& host_dir) = 0;
 };

@@ -100,6 +100,13 @@ class PosixLockedFile final : public LockedFile {
     return kFileOk;
   }
 
+  int Permissions(unsigned* mode) override {
+    struct stat st;
+    if (fstat(fd_, &st) != 0) return FileErrorFromErrno(errno);
+    *mode = static_cast<unsigned>(st.st_mode) & 0777u;
+    return kFileOk;
+  }
+
   int Lock(std::int64_t offset, std::int64_t length) override { return SetLock(F_WRLCK, offset, length); }
   int Unlock(std::int64_t offset, std::int64_t length) override { return SetLock(F_UNLCK, offset, length); }
 
@@ -155,12 +162,14 @@ class PosixFileSystemImpl final : public FileSystem {
     return std::make_unique<PosixLockedFile>(fd);
   }
 
-  int CreateNew(const std::string& host_path, const void* data, std::size_t n) override {
+  int CreateNew(const std::string& host_path, const void* data, std::size_t n, unsigned mode) override {
     if (host_path.empty()) return kFileBadPath;
-    int fd = open(host_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // Created private; the wanted bits are set before a byte is written.
+    int fd = open(host_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return FileErrorFromErrno(errno);
     PosixLockedFile f(fd);
-    int rc = f.Write(0, data, n);
+    int rc = fchmod(fd, static_cast<mode_t>(mode & 0777u)) == 0 ? kFileOk : FileErrorFromErrno(errno);
+    if (rc == kFileOk) rc = f.Write(0, data, n);
     if (rc == kFileOk) rc = f.Sync();
     if (rc == kFileOk) rc = SyncDirectoryOf(host_path);
     if (rc != kFileOk) unlink(host_path.c_str());
@@ -171,6 +180,24 @@ class PosixFileSystemImpl final : public FileSystem {
     return unlink(host_path.c_str()) == 0 ? kFileOk : FileErrorFromErrno(errno);
   }
 
+  int SyncDirectoryOf(const std::string& host_path) override {
+    const auto slash = host_path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : host_path.substr(0, slash);
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return FileErrorFromErrno(errno);
+    int rc = kFileOk;
+    while (fsync(fd) != 0) {
+      // Some file systems cannot flush a directory at all; nothing more can be done there.
+      if (errno == EINVAL || errno == EROFS) break;
+      if (errno != EINTR) {
+        rc = FileErrorFromErrno(errno);
+        break;
+      }
+    }
+    close(fd);
+    return rc;
+  }
+
   std::vector<std::string> List(const std::string& host_dir) override {
     std::vector<std::string> names;
     DIR* d = opendir(host_dir.empty() ? "." : host_dir.c_str());
@@ -178,18 +205,6 @@ class PosixFileSystemImpl final : public FileSystem {
     while (const dirent* e = readdir(d)) names.emplace_back(e->d_name);
     closedir(d);
     return names;
-  }
-
- private:
-  // A new name is durable only once its directory is.
-  static int SyncDirectoryOf(const std::string& host_path) {
-    const auto slash = host_path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : host_path.substr(0, slash);
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return kFileOk;  // nothing more we can do for it
-    fsync(fd);
-    close(fd);
-    return kFileOk;
   }
 };
 

@@ -107,6 +107,11 @@ class WindowsLockedFile final : public LockedFile {
 
   int Sync() override { return FlushFileBuffers(h_) ? kFileOk : LastFileError(); }
 
+  int Permissions(unsigned* mode) override {
+    *mode = 0600;
+    return kFileOk;
+  }
+
   // LockFile locks are exclusive, per handle, and never merge: each range is unlocked
   // exactly as it was locked, which is how the engine keeps them.
   int Lock(std::int64_t offset, std::int64_t length) override {
@@ -155,7 +160,7 @@ class WindowsFileSystemImpl final : public FileSystem {
     return std::make_unique<WindowsLockedFile>(h);
   }
 
-  int CreateNew(const std::string& host_path, const void* data, std::size_t n) override {
+  int CreateNew(const std::string& host_path, const void* data, std::size_t n, unsigned) override {
     if (host_path.empty()) return kFileBadPath;
     std::wstring path = WidePath(host_path);
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -174,6 +179,10 @@ class WindowsFileSystemImpl final : public FileSystem {
   int Remove(const std::string& host_path) override {
     return DeleteFileW(WidePath(host_path).c_str()) ? kFileOk : LastFileError();
   }
+
+  // A directory cannot be flushed here: the engine's order of file flushes alone keeps
+  // what a power cut leaves sound.
+  int SyncDirectoryOf(const std::string&) override { return kFileOk; }
 
   std::vector<std::string> List(const std::string& host_dir) override {
     std::vector<std::string> names;

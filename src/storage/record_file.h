@@ -142,13 +142,23 @@ FieldValue ReadField(int field);
 // Stores `v` into the field of the current record. A value of the wrong kind ends the program.
 bool WriteField(int field, const FieldValue& v);
 
-// Appends an all-zero record with a new id and makes it current.
-bool AppendBlankRecord();
+// Appends an all-zero record with a new id and makes it current; *id (when given)
+// receives the new id.
+bool AppendBlankRecord(std::int32_t* id = nullptr);
 
 // Appends a record holding values for fields 1..n (std::nullopt or a shorter list: zero)
-// in one step, and makes it current. A kill or a refused lock at any point leaves either
-// no new record or the whole one, never a blank. A value of the wrong kind fails with -72.
-bool AppendRecord(const std::vector<OptionalFieldValue>& values);
+// in one step, and makes it current; *id (when given) receives its id. True means the
+// record is in the file; false means it is not: a kill or a refused lock at any point
+// leaves either no new record or the whole one, never a blank. A value of the wrong kind
+// fails with -72.
+bool AppendRecord(const std::vector<OptionalFieldValue>& values, std::int32_t* id = nullptr);
+
+// Appends several records as one step, all or none, under one journal and one set of
+// flushes; the last becomes current and *ids (when given) receives their ids in order.
+// -72 / -47 for a row that does not fit the table (nothing written), -45 when the rows
+// together pass the record buffer limit (split the batch).
+bool AppendRecords(const std::vector<std::vector<OptionalFieldValue>>& rows,
+                   std::vector<std::int32_t>* ids = nullptr);
 
 // Stores values for fields 1..n into the current record in one write; std::nullopt (or a
 // shorter list) leaves fields unchanged. A value of the wrong kind fails with -72 and

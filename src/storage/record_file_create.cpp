@@ -77,7 +77,7 @@ bool CreateRecordFile(const Text& path, const std::vector<FieldSpec>& fields) {
 
   const Text full = FullPath(WithDefaultExtension(path));
   const std::string host = HostPath(full);
-  if (Files().CreateNew(host, main.data(), main.size()) != kFileOk) return fail(-2);
+  if (Files().CreateNew(host, main.data(), main.size(), 0600) != kFileOk) return fail(-2);
   if (memo) {
     std::vector<unsigned char> block(kBlockSize, 0);
     PutI32(block.data() + kMemoOffMagic, kMemoMagic);
@@ -85,7 +85,7 @@ bool CreateRecordFile(const Text& path, const std::vector<FieldSpec>& fields) {
     PutI32(block.data() + kMemoOffBlockCount, 1);
     PutI32(block.data() + kMemoOffFreeCount, 0);
     PutI32(block.data() + kMemoOffFirstFree, 0);
-    if (Files().CreateNew(HostPath(MemoPath(full)), block.data(), block.size()) != kFileOk) {
+    if (Files().CreateNew(HostPath(MemoPath(full)), block.data(), block.size(), 0600) != kFileOk) {
       Files().Remove(host);
       return fail(-50);
     }

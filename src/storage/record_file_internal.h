@@ -126,6 +126,7 @@ int ReclaimLeakedBlocks(LockedHandle& memo, const std::vector<std::int32_t>& ref
 // nobody else can have written those bytes in between.
 struct Journal {
   std::string path;
+  std::vector<unsigned char> bytes;  // the journal file's content, for a rollback without it
   bool active = false;
 };
 
@@ -137,7 +138,9 @@ int RecoverJournal(OpenFile& of, std::int64_t lock_offset);
 int BeginJournal(OpenFile& of, std::int64_t lock_offset,
                  const std::vector<std::pair<std::int64_t, std::int64_t>>& regions, bool restore_length,
                  Journal* j);
-// The changes are complete: flushes the main file and removes the journal.
+// The changes are complete: flushes the main file, then voids the journal durably
+// (emptied and flushed, removed, directory flushed). A failed step rolls the change back
+// and is the operation's failure.
 int CommitJournal(OpenFile& of, Journal* j);
 // The operation failed half-way: its old bytes go back now.
 void AbortJournal(OpenFile& of, Journal* j);

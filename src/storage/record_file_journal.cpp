@@ -39,8 +39,74 @@ void PutU32(std::vector<unsigned char>& b, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
 
-// Puts the journal's old bytes back into the main file and removes the journal. Nothing
-// to do when there is none.
+// A journal's regions, parsed before anything is written back: nothing is restored from a
+// journal that does not add up (it was cut short before the main file was touched).
+struct Parsed {
+  struct Region {
+    std::int64_t offset;
+    std::size_t at, n;
+  };
+  bool sound = false;
+  std::int64_t restoreLength = -1;
+  std::vector<Region> regions;
+};
+
+Parsed Parse(const std::vector<unsigned char>& b) {
+  Parsed p;
+  if (b.size() < 28 || GetI32(b.data()) != kJournalMagic || GetI32(b.data() + 4) != kJournalVersion) return p;
+  const std::size_t body = b.size() - 8;
+  if (Fnv1a(b.data(), body) != static_cast<std::uint64_t>(GetI64(b.data() + body))) return p;
+  p.restoreLength = GetI64(b.data() + 8);
+  const std::int64_t count = GetI32(b.data() + 16);
+  std::size_t at = 20;
+  for (std::int64_t i = 0; i < count; ++i) {
+    if (at + 12 > body) return Parsed{};
+    Parsed::Region r{GetI64(b.data() + at), at + 12,
+                     static_cast<std::size_t>(static_cast<std::uint32_t>(GetI32(b.data() + at + 8)))};
+    if (r.offset < 0 || r.n > body - r.at) return Parsed{};
+    p.regions.push_back(r);
+    at = r.at + r.n;
+  }
+  p.sound = true;
+  return p;
+}
+
+// Makes a journal void for good: emptied and flushed first, so that a journal a power cut
+// brings back can no longer roll anything back; then its name goes, and the directory is
+// flushed so that it stays gone.
+int Invalidate(const std::string& path) {
+  int rc = kFileOk;
+  auto f = Files().OpenExisting(path, &rc);
+  if (!f) return rc == kFileNotFound ? kFileOk : rc;
+  rc = f->Truncate(0);
+  if (rc == kFileOk) rc = f->Sync();
+  f.reset();
+  if (rc != kFileOk) return rc;
+  rc = Files().Remove(path);
+  if (rc != kFileOk && rc != kFileNotFound) return rc;
+  return Files().SyncDirectoryOf(path);
+}
+
+// Puts the old bytes back into the main file and makes them durable, then voids the
+// journal. On a failure the journal stays for the next one to take the lock.
+int Restore(OpenFile& of, const std::vector<unsigned char>& b, const std::string& path) {
+  const Parsed p = Parse(b);
+  if (p.sound) {
+    for (const Parsed::Region& r : p.regions) {
+      int rc = of.main.file->Write(r.offset, b.data() + r.at, r.n);
+      if (rc != kFileOk) return rc;
+    }
+    if (p.restoreLength >= 0) {
+      int rc = of.main.file->Truncate(p.restoreLength);
+      if (rc != kFileOk) return rc;
+    }
+    int rc = of.main.file->Sync();
+    if (rc != kFileOk) return rc;
+  }
+  return Invalidate(path);
+}
+
+// Rolls back the journal at `path`, left by a writer who died; nothing to do when there is none.
 int RollBack(OpenFile& of, const std::string& path) {
   int rc = kFileOk;
   auto f = Files().OpenExisting(path, &rc);
@@ -54,48 +120,7 @@ int RollBack(OpenFile& of, const std::string& path) {
   f.reset();
   if (rc != kFileOk) return rc;
   b.resize(got);
-
-  // Parse everything first: nothing is written back from a journal that does not add up.
-  struct Region {
-    std::int64_t offset;
-    std::size_t at, n;
-  };
-  std::vector<Region> regions;
-  std::int64_t restore_length = -1;
-  bool sound = b.size() >= 28 && GetI32(b.data()) == kJournalMagic && GetI32(b.data() + 4) == kJournalVersion;
-  if (sound) {
-    const std::size_t body = b.size() - 8;
-    sound = Fnv1a(b.data(), body) == static_cast<std::uint64_t>(GetI64(b.data() + body));
-    restore_length = GetI64(b.data() + 8);
-    std::int64_t count = GetI32(b.data() + 16);
-    std::size_t at = 20;
-    for (std::int64_t i = 0; sound && i < count; ++i) {
-      if (at + 12 > body) {
-        sound = false;
-        break;
-      }
-      Region r{GetI64(b.data() + at), at + 12, static_cast<std::size_t>(static_cast<std::uint32_t>(GetI32(b.data() + at + 8)))};
-      if (r.offset < 0 || r.n > body - r.at) {
-        sound = false;
-        break;
-      }
-      regions.push_back(r);
-      at = r.at + r.n;
-    }
-  }
-  if (sound) {
-    for (const Region& r : regions) {
-      rc = of.main.file->Write(r.offset, b.data() + r.at, r.n);
-      if (rc != kFileOk) return rc;  // the journal stays for the next try
-    }
-    if (restore_length >= 0) {
-      rc = of.main.file->Truncate(restore_length);
-      if (rc != kFileOk) return rc;
-    }
-    rc = of.main.file->Sync();
-    if (rc != kFileOk) return rc;
-  }
-  return Files().Remove(path);
+  return Restore(of, b, path);
 }
 
 }  // namespace
@@ -132,8 +157,13 @@ int BeginJournal(OpenFile& of, std::int64_t lock_offset,
     }
   }
   PutU64(b, Fnv1a(b.data(), b.size()));
-  rc = Files().CreateNew(j->path, b.data(), b.size());
+  // It holds the table's old bytes (passwords among them): as private as the table.
+  unsigned mode = 0600;
+  rc = of.main.file->Permissions(&mode);
   if (rc != kFileOk) return rc;
+  rc = Files().CreateNew(j->path, b.data(), b.size(), mode);
+  if (rc != kFileOk) return rc;
+  j->bytes = std::move(b);
   j->active = true;
   return kFileOk;
 }
@@ -143,21 +173,28 @@ int RecoverJournal(OpenFile& of, std::int64_t lock_offset) {
   return RollBack(of, JournalPath(of, lock_offset));
 }
 
+// The order that a power cut cannot undo: the main file's new bytes reach the disk, then
+// the journal is voided for good; only then may the caller free what the change released.
 int CommitJournal(OpenFile& of, Journal* j) {
   if (!j->active) return kFileOk;
   int rc = of.main.file->Sync();
+  if (rc == kFileOk) rc = Invalidate(j->path);
   if (rc != kFileOk) {
+    // Not durably done is not done: the old bytes go back (from memory, the journal
+    // file may be half voided).
     AbortJournal(of, j);
     return rc;
   }
   j->active = false;
-  return Files().Remove(j->path);
+  j->bytes.clear();
+  return kFileOk;
 }
 
 void AbortJournal(OpenFile& of, Journal* j) {
   if (!j->active) return;
   j->active = false;
-  RollBack(of, j->path);
+  Restore(of, j->bytes, j->path);
+  j->bytes.clear();
 }
 
 int RecoverJournals(OpenFile& of) {

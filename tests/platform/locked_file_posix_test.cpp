@@ -167,16 +167,16 @@ TEST_F(LockedFileTest, LocksConflictAcrossProcesses) {
 
 TEST_F(LockedFileTest, CreateNewRefusesExistingFiles) {
   std::string p = dir_ + "/new.bin";
-  EXPECT_EQ(PosixFileSystem().CreateNew(p, "abc", 3), kFileOk);
+  EXPECT_EQ(PosixFileSystem().CreateNew(p, "abc", 3, 0600), kFileOk);
   auto f = Open(p);
   ASSERT_TRUE(f);
   std::int64_t len = 0;
   f->Length(&len);
   EXPECT_EQ(len, 3);
-  EXPECT_EQ(PosixFileSystem().CreateNew(p, "x", 1), kFileAccessDenied);
+  EXPECT_EQ(PosixFileSystem().CreateNew(p, "x", 1, 0600), kFileAccessDenied);
   f->Length(&len);
   EXPECT_EQ(len, 3);
-  EXPECT_EQ(PosixFileSystem().CreateNew(dir_ + "/no/dir/x", "x", 1), kFileNotFound);
+  EXPECT_EQ(PosixFileSystem().CreateNew(dir_ + "/no/dir/x", "x", 1, 0600), kFileNotFound);
   EXPECT_EQ(PosixFileSystem().Remove(p), kFileOk);
   EXPECT_EQ(PosixFileSystem().Remove(p), kFileNotFound);
 }

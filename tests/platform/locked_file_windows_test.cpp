@@ -20,7 +20,7 @@ class WindowsFileTest : public ::testing::Test {
   // A program path (backslashes, GBK) in the scratch directory, holding `content`.
   std::string Make(const Text& name, const std::string& content) {
     std::string p = Path(name);
-    EXPECT_EQ(SystemFileSystem().CreateNew(p, content.data(), content.size()), kFileOk);
+    EXPECT_EQ(SystemFileSystem().CreateNew(p, content.data(), content.size(), 0600), kFileOk);
     return p;
   }
   std::string Path(const Text& name) const {
@@ -117,8 +117,8 @@ TEST_F(WindowsFileTest, OpeningAndCreatingMapErrorsToTheEngineCodes) {
   EXPECT_EQ(rc, kFileAccessDenied);
 
   std::string p = Make("e.edb", "abc");
-  EXPECT_EQ(SystemFileSystem().CreateNew(p, "x", 1), kFileAccessDenied);
-  EXPECT_EQ(SystemFileSystem().CreateNew(Path("no\\dir\\x"), "x", 1), kFileNotFound);
+  EXPECT_EQ(SystemFileSystem().CreateNew(p, "x", 1, 0600), kFileAccessDenied);
+  EXPECT_EQ(SystemFileSystem().CreateNew(Path("no\\dir\\x"), "x", 1, 0600), kFileNotFound);
 
   // Somebody who opened the file without sharing it keeps the engine out.
   HANDLE alone = CreateFileW(WidePath(p).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);

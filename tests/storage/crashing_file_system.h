@@ -25,19 +25,20 @@ class CrashingFileSystem : public FileSystem {
     if (!real) return nullptr;
     return std::make_unique<File>(std::move(real), this);
   }
-  int CreateNew(const std::string& p, const void* d, std::size_t n) override {
+  int CreateNew(const std::string& p, const void* d, std::size_t n, unsigned mode) override {
     if (Reached()) {
       // A torn creation leaves a file with half its bytes.
-      if (torn_) PosixFileSystem().CreateNew(p, d, n / 2);
+      if (torn_) PosixFileSystem().CreateNew(p, d, n / 2, mode);
       _exit(kCrashedExitCode);
     }
-    return PosixFileSystem().CreateNew(p, d, n);
+    return PosixFileSystem().CreateNew(p, d, n, mode);
   }
   int Remove(const std::string& p) override {
     if (Reached()) _exit(kCrashedExitCode);
     return PosixFileSystem().Remove(p);
   }
 
+  int SyncDirectoryOf(const std::string& p) override { return PosixFileSystem().SyncDirectoryOf(p); }
   std::vector<std::string> List(const std::string& d) override { return PosixFileSystem().List(d); }
 
   int writes() const { return writes_; }
@@ -60,6 +61,7 @@ class CrashingFileSystem : public FileSystem {
       return real_->Truncate(l);
     }
     int Sync() override { return real_->Sync(); }
+    int Permissions(unsigned* m) override { return real_->Permissions(m); }
     int Lock(std::int64_t o, std::int64_t l) override { return real_->Lock(o, l); }
     int Unlock(std::int64_t o, std::int64_t l) override { return real_->Unlock(o, l); }
 

@@ -354,6 +354,7 @@ class FaultyFile : public LockedFile {
   int Length(std::int64_t* l) override { return real_->Length(l); }
   int Truncate(std::int64_t l) override { return *write_fault_ ? *write_fault_ : real_->Truncate(l); }
   int Sync() override { return *write_fault_ ? *write_fault_ : real_->Sync(); }
+  int Permissions(unsigned* m) override { return real_->Permissions(m); }
   int Lock(std::int64_t o, std::int64_t l) override { return *lock_fault_ ? *lock_fault_ : real_->Lock(o, l); }
   // A file system that cannot lock cannot unlock either (Windows refuses to unlock a
   // range that was never locked).
@@ -376,10 +377,11 @@ class FaultyFileSystem : public FileSystem {
     if (!real) return nullptr;
     return std::make_unique<FaultyFile>(std::move(real), &write_fault, &read_fault, &lock_fault);
   }
-  int CreateNew(const std::string& p, const void* d, std::size_t n) override {
-    return SystemFileSystem().CreateNew(p, d, n);
+  int CreateNew(const std::string& p, const void* d, std::size_t n, unsigned mode) override {
+    return SystemFileSystem().CreateNew(p, d, n, mode);
   }
   int Remove(const std::string& p) override { return SystemFileSystem().Remove(p); }
+  int SyncDirectoryOf(const std::string& p) override { return SystemFileSystem().SyncDirectoryOf(p); }
   std::vector<std::string> List(const std::string& d) override { return SystemFileSystem().List(d); }
   int open_fault = 0, write_fault = 0, read_fault = 0, lock_fault = 0;
 };

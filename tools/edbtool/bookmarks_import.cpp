@@ -120,6 +120,7 @@ class Importer {
     }
 
     int written = 0, ownIcons = 0;
+    std::vector<std::vector<OptionalFieldValue>> rows;
     for (const Planned& p : plan) {
       if (!p.iconFile.empty()) ++ownIcons;
       if (o_.dryRun) continue;
@@ -131,12 +132,14 @@ class Importer {
              << " written before it, each whole; the rest were not\n";
         return 1;
       }
-      if (!AppendRecord(p.values)) {
-        std::error_code ignored;
+      rows.push_back(p.values);
+    }
+    // Every favorite in one step: all of them, or none.
+    if (!o_.dryRun && !AppendRecords(rows)) {
+      std::error_code ignored;
+      for (const Planned& p : plan)
         if (!p.iconFile.empty()) fs::remove(iconDir_ / p.iconFile, ignored);
-        return EngineFail("writing favorite " + std::to_string(written + 1), written);
-      }
-      ++written;
+      return EngineFail("writing the favorites", written);
     }
 
     const int count = static_cast<int>(plan.size());
