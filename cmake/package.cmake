@@ -94,6 +94,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the program links against, as dpkg-shlibdeps finds them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded by Qt at run time rather than linked: the Wayland platform, so the program runs
+# natively on Wayland desktops.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
 # Not linked, but what the program uses to show Chinese texts and to open sites.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-zenhei, xdg-utils")
 set(CPACK_VINKABO_PORTABLE_NAME vinkabo-${VK_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR})
