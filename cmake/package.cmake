@@ -50,7 +50,20 @@ install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/launcher/vinkabo.sh DESTINATION bin R
 # program, as a command of the whole system.
 if(TARGET edbtool)
   install(PROGRAMS $<TARGET_FILE:edbtool> DESTINATION bin RENAME vinkabo-edbtool COMPONENT system)
+  # Installed as a file, not a target, so CPack's stripping passes it by: stripped here.
+  if(CMAKE_STRIP)
+    install(CODE "execute_process(COMMAND ${CMAKE_STRIP} --strip-unneeded
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/vinkabo-edbtool\")" COMPONENT system)
+  endif()
 endif()
+# The manual pages, kept in the tree as roff and installed compressed, without a time
+# stamp, as Debian wants.
+foreach(page vinkabo.1 vinkabo-edbtool.1)
+  execute_process(COMMAND gzip -9nc ${pkg}/man/${page} OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/${page}.gz)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/${page}.gz DESTINATION share/man/man1 COMPONENT system
+    PERMISSIONS ${data_perms})
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${pkg}/man/vinkabo.1 ${pkg}/man/vinkabo-edbtool.1)
 install(FILES ${pkg}/${VK_APP_ID}.desktop DESTINATION share/applications COMPONENT system)
 install(FILES ${pkg}/${VK_APP_ID}.metainfo.xml DESTINATION share/metainfo COMPONENT system)
 install(DIRECTORY ${app_icons}/ DESTINATION share/icons/hicolor COMPONENT system
@@ -94,6 +107,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the program links against, as dpkg-shlibdeps finds them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded by Qt at run time rather than linked: the Wayland platform, so the program runs
+# natively on Wayland desktops.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
 # Not linked, but what the program uses to show Chinese texts and to open sites.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-zenhei, xdg-utils")
 set(CPACK_VINKABO_PORTABLE_NAME vinkabo-${VK_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR})

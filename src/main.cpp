@@ -5,6 +5,7 @@
 
 #include "app/program_entry.h"
 #include "platform/connectivity.h"
+#include "qt/app_icon.h"
 #include "qt/qt_application.h"
 #include "qt/qt_backend.h"
 #include "qt/qt_dialogs.h"
@@ -24,6 +25,9 @@ class SteadyClock : public ClockService {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   SetUpQtApplication(app);
+#ifdef VK_HAVE_APP_ICON
+  app.setWindowIcon(IconOf(AppIconPictures()));
+#endif
 
   QtMessageBox messageBox;
   QtInputBox inputBox;
@@ -36,6 +40,8 @@ int main(int argc, char** argv) {
   InstallFatalErrorMessageBox(messageBox);
 
   QtWindowBackend windows;
+  // Every dialog belongs to the window it blocks.
+  messageBox.owner = inputBox.owner = fileDialog.owner = [&windows] { return windows.TopWindow(); };
   Program program;
   program.services = {&messageBox, &inputBox, &fileDialog, &sound, &shell, &network, &pointer, &clock};
   program.windows = &windows;

@@ -10,8 +10,32 @@
 
 namespace {
 
-bool Online(Program& program) {
-  return program.services.network != nullptr && program.services.network->ConnectivityTest() == 1;
+// The connectivity test waits on the network for seconds when it hangs: it runs aside,
+// so the window paints and answers the pointer meanwhile, and `then` gets whether the
+// machine is online once it has ended (not at all if the window has gone by then).
+void WhenTested(Program& program, void (*then)(Program&, bool online)) {
+  NetworkService* network = program.services.network;
+  if (network == nullptr) return then(program, false);
+  if (program.windows == nullptr) return then(program, network->ConnectivityTest() == 1);
+  program.windows->RunAside([network] { return network->ConnectivityTest(); },
+                            [&program, then](int result) {
+                              if (!program.mainWindow.destroyed()) then(program, result == 1);
+                            });
+}
+
+void ShowOnlineOrOffline(Program& program, bool online) {
+  if (online) return;  // the web box shows once its page has loaded
+  MainWindow& w = program.mainWindow;
+  WriteTipSettings(program, {{kBalloonDisplayTime, 2500}});
+  PopTip(program, w.left() + 200, w.top() + 40, GBK("阿哦,你好像断网了!!!"));
+}
+
+void ShowAdvert(Program& program, bool online) {
+  if (!online) return;
+  MainWindow& w = program.mainWindow;
+  w.超文本浏览框1.SetVisible(true);
+  // No settings of its own: the last tip's settings stay in force.
+  PopTip(program, w.left() + 280, w.top() + 50, GBK("如果觉得软件好使,请点击广告给力作者!!谢谢"));
 }
 
 Bytes Skin(const char* utf8Relative) { return ReadFileBytes(RunDirectory() + Utf8ToGbk(utf8Relative)); }
@@ -25,10 +49,7 @@ void MainWindowCreated(Program& program) {
   // Online or not, the web box waits hidden: it shows once its page has really
   // loaded (WebBoxPageLoaded), never as an empty box or an error page over the skin.
   w.超文本浏览框1.SetVisible(false);
-  if (!Online(program)) {
-    WriteTipSettings(program, {{kBalloonDisplayTime, 2500}});
-    PopTip(program, w.left() + 200, w.top() + 40, GBK("阿哦,你好像断网了!!!"));
-  }
+  WhenTested(program, ShowOnlineOrOffline);
 
   w.SetBackgroundPicture(Skin("\\配置图片\\背景.JPG"));
 
@@ -53,13 +74,7 @@ void MainWindowCreated(Program& program) {
   SelectCategory(program, 0);
 }
 
-void WebBoxPageLoaded(Program& program) {
-  if (!Online(program)) return;
-  MainWindow& w = program.mainWindow;
-  w.超文本浏览框1.SetVisible(true);
-  // No settings of its own: the last tip's settings stay in force.
-  PopTip(program, w.left() + 280, w.top() + 50, GBK("如果觉得软件好使,请点击广告给力作者!!谢谢"));
-}
+void WebBoxPageLoaded(Program& program) { WhenTested(program, ShowAdvert); }
 
 void WebBoxLinkClicked(Program& program, Text address) {
   if (program.services.shell) program.services.shell->OpenAddress(address);

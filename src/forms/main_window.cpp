@@ -3,7 +3,7 @@
 #include "platform/advert_page.h"
 
 MainWindow::MainWindow()
-    : Window("Vinkabo_Tamsor专用", {50, 50, 800, 650}, WindowBorder::None, RgbColour(192, 192, 192)) {
+    : Window("Vinkabo_Tamsor专用", {kDesignLeft, kDesignTop, 800, 650}, WindowBorder::None, RgbColour(192, 192, 192)) {
   controls_ = {
       &气球提示框1, &按钮2, &图形按钮_添加, &选择夹1, &动画物体_修改, &按钮1,
       &按钮_关闭帐号密码显示, &编辑框_密码, &编辑框_帐号, &标签_密码查看背景,

@@ -9,6 +9,8 @@
 
 struct MainWindow : Window {
   MainWindow();
+  // Where the layout puts it on the screen; the settings window's place counts from here.
+  static constexpr int kDesignLeft = 50, kDesignTop = 50;
 
   // Top-level controls.
   BalloonTip 气球提示框1{"气球提示框1", {192, 0, 416, 104}};

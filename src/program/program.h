@@ -41,6 +41,9 @@ inline void OpenSettingsWindowModal(Program& program) {
   if (program.settingsWindow || program.mainWindow.destroyed()) return;  // one at a time
   program.settingsWindow = std::make_unique<SettingsWindow>();
   SettingsWindow& w = *program.settingsWindow;
+  // Where the layouts put it beside the main window, wherever the user has moved that.
+  const MainWindow& main = program.mainWindow;
+  w.SetPosition(main.left() + w.left() - MainWindow::kDesignLeft, main.top() + w.top() - MainWindow::kDesignTop);
   if (program.bindSettingsWindow) program.bindSettingsWindow(program, w);
   program.windows->ShowWindow(w, true);
   if (w.onCreated && !w.destroyed()) w.onCreated();

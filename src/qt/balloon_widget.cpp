@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <QStyle>
+#include <QWindow>
 #include <chrono>
 
 namespace {
@@ -72,6 +73,30 @@ BalloonWidget::BalloonWidget(BalloonTipModel& model, QRect screen, std::function
   if (model_.phase != BalloonTipModel::kIdle) timer_.start();
 }
 
+bool BalloonWidget::PositionsKnown() {
+  return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+BalloonRect BalloonWidget::OwnerArea() const {
+  if (!owner_) return {};
+  const QRect g = owner_->frameGeometry();
+  return BalloonRect{g.x(), g.y(), g.width(), g.height()};
+}
+
+void BalloonWidget::SetOwner(QWidget* owner) {
+  owner_ = owner;
+  if (!owner) return;
+  // A pop-up of its owner: it neither becomes a window of its own nor takes the focus,
+  // whichever program has it.
+  winId();  // makes the native windows, so they can be tied
+  owner->winId();
+  windowHandle()->setTransientParent(owner->windowHandle());
+  if (PositionsKnown()) return;
+  // Only the owner's own area is known for sure: flipping and keeping inside count
+  // from it, where the compositor would slide a balloon that left the screen.
+  model_.screenAt = [this](int, int) { return OwnerArea(); };
+}
+
 BalloonWidget::~BalloonWidget() {
   model_.measure = nullptr;
   model_.screenAt = nullptr;
@@ -97,9 +122,11 @@ void BalloonWidget::Tick() {
   }
   QRect extent = Extent(v.layout);
   if (geometry() != extent) setGeometry(extent);
-  if (changed) {
+  if (changed && PositionsKnown()) {
     // Without a compositing window manager a translucent window shows black where it
-    // is transparent; the mask cuts the window to the balloon's own shape.
+    // is transparent; the mask cuts the window to the balloon's own shape. Not on
+    // Wayland: every compositor blends, and there a mask would become an input region
+    // that takes the clicks meant for what lies below.
     QPainterPath outline = Shape(v.layout, extent.topLeft());
     QPainterPathStroker stroker;
     stroker.setWidth(2);

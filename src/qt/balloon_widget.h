@@ -9,6 +9,7 @@
 // program's ClockService gives.
 
 #include <QPainterPath>
+#include <QPointer>
 #include <QRect>
 #include <QTimer>
 #include <QWidget>
@@ -28,6 +29,14 @@ class BalloonWidget : public QWidget {
   // repaints or hides the window. Public so that tests can step it.
   void Tick();
 
+  // The window the balloon belongs to: it shows as that window's pop-up (never a
+  // window of its own that takes the focus), and where the window system keeps
+  // windows' places to itself (Wayland) it stays inside that window.
+  void SetOwner(QWidget* owner);
+
+  // Whether the window system tells where windows are (not on Wayland).
+  static bool PositionsKnown();
+
   const BalloonView& view() const { return view_; }
   bool ticking() const { return timer_.isActive(); }
 
@@ -38,7 +47,11 @@ class BalloonWidget : public QWidget {
   // The bubble and its pointer, in the widget's coordinates when it sits at `origin`.
   static QPainterPath Shape(const BalloonLayout& layout, QPoint origin);
 
+  // The area of the owner window, in the coordinates pop-up points are given in.
+  BalloonRect OwnerArea() const;
+
   BalloonTipModel& model_;
+  QPointer<QWidget> owner_;
   std::function<std::int64_t()> clock_;
   QTimer timer_;
   BalloonView view_;

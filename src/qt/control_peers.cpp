@@ -17,6 +17,7 @@
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 #include <QUrl>
+#include <QWindow>
 
 #include "qt/board_widget.h"
 #if __has_include("qt/balloon_widget.h")
@@ -97,6 +98,29 @@ void WindowPeer::moveEvent(QMoveEvent* event) {
   // Where the window manager put it or the user dragged it is where it is: tips and
   // positions count from there, and the window is not pulled back.
   if (*alive_) model_.UserMoved(pos().x(), pos().y());
+}
+
+void WindowPeer::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || model_.border != WindowBorder::None || !windowHandle()) {
+    QWidget::mousePressEvent(event);
+    return;
+  }
+  event->accept();
+  // The window system moves it where it can (a window manager, any Wayland compositor);
+  // a bare X server has nobody who would, so the window follows the pointer itself.
+  if (windowHandle()->startSystemMove()) return;
+  dragging_ = true;
+  dragOffset_ = event->globalPosition().toPoint() - pos();
+}
+
+void WindowPeer::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragging_) return QWidget::mouseMoveEvent(event);
+  move(event->globalPosition().toPoint() - dragOffset_);
+}
+
+void WindowPeer::mouseReleaseEvent(QMouseEvent* event) {
+  if (!dragging_) return QWidget::mouseReleaseEvent(event);
+  dragging_ = false;
 }
 
 void WindowPeer::closeEvent(QCloseEvent* event) {
@@ -465,6 +489,7 @@ std::vector<QWidget*> CreateControlPeers(Window& window, WindowPeer* top, const 
       // control, as every other peer is.
       auto* balloon = new BalloonWidget(static_cast<BalloonTip*>(c)->model);
       balloon->setWindowTitle(QString::fromUtf8(c->name()));
+      balloon->SetOwner(top);
       ownWindows.push_back(balloon);
       continue;
     }

@@ -31,12 +31,20 @@ class WindowPeer : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  // A press on the bare skin of a frameless window (no control, no board: those take
+  // their presses) starts moving the window.
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   Window& model_;
   Liveness alive_;
   QImage background_;
   int backgroundVersion_ = -1;
+  // Set while the window follows the pointer itself (no window manager to move it).
+  bool dragging_ = false;
+  QPoint dragOffset_;
 };
 
 // A tab control: its row of titles (only in container mode 0), a frame, and one page

@@ -20,6 +20,9 @@ void SetUpQtApplication(QApplication& app) {
   QNetworkProxyFactory::setUseSystemConfiguration(true);
   // The program ends when its main window is destroyed, not when the last window closes.
   app.setQuitOnLastWindowClosed(false);
+  // The app id (Wayland) matches the menu entry, so the desktop shows its icon and
+  // groups the window with its launcher.
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.vinkabo.Vinkabo"));
 }
 
 void InstallFatalErrorMessageBox(MessageBoxService& messageBox) {

@@ -1,6 +1,8 @@
 #include "qt/qt_backend.h"
 
 #include <algorithm>
+#include <QWindow>
+#include <thread>
 
 namespace {
 // The classic Windows fixed dialog frame and caption the layouts were drawn with.
@@ -14,9 +16,18 @@ void ForgetPeers(Window& window) {
 }
 }  // namespace
 
-QtWindowBackend::QtWindowBackend() : backendAlive_(std::make_shared<bool>(true)) {}
+QtWindowBackend::QtWindowBackend()
+    : backendAlive_(std::make_shared<bool>(true)),
+      mailbox_(std::make_shared<Mailbox>()),
+      receiver_(std::make_unique<QObject>()) {
+  mailbox_->receiver = receiver_.get();
+}
 
 QtWindowBackend::~QtWindowBackend() {
+  {
+    std::lock_guard<std::mutex> lock(mailbox_->mutex);
+    mailbox_->receiver = nullptr;
+  }
   // The models may be gone already: touch only the peers. Hooks left in models that
   // outlive the backend check these flags and do nothing.
   *backendAlive_ = false;
@@ -42,6 +53,12 @@ QtWindowBackend::Open* QtWindowBackend::Find(const Window& window) const {
 WindowPeer* QtWindowBackend::PeerOf(const Window& window) const {
   Open* o = Find(window);
   return o ? o->peer.data() : nullptr;
+}
+
+QWidget* QtWindowBackend::TopWindow() const {
+  for (auto o = open_.rbegin(); o != open_.rend(); ++o)
+    if (*(*o)->alive && (*o)->peer) return (*o)->peer.data();
+  return nullptr;
 }
 
 void QtWindowBackend::ShowWindow(Window& window, bool modal) {
@@ -79,6 +96,12 @@ void QtWindowBackend::ShowWindow(Window& window, bool modal) {
 
   if (modal) {
     peer->setWindowModality(Qt::ApplicationModal);
+    // Owned by the window it blocks: it stays above it, and the desktop places it there.
+    if (QWidget* owner = TopWindow()) {
+      peer->winId();  // makes the native windows, so they can be tied
+      owner->winId();
+      peer->windowHandle()->setTransientParent(owner->windowHandle());
+    }
     for (auto& o : open_) ++o->model->modalBlocks;
   } else if (!main_) {
     main_ = &window;
@@ -132,4 +155,16 @@ void QtWindowBackend::RunUntilDestroyed(Window& window) {
   loop.exec();
   o = Find(window);
   if (o) open_.erase(std::find_if(open_.begin(), open_.end(), [o](auto& x) { return x.get() == o; }));
+}
+
+void QtWindowBackend::RunAside(std::function<int()> work, std::function<void(int)> done) {
+  // Detached: a program that ends while the network still keeps the thread waiting
+  // must not wait for it. The work owns all it reads.
+  std::thread([work = std::move(work), done = std::move(done), mailbox = mailbox_]() mutable {
+    const int result = work();
+    std::lock_guard<std::mutex> lock(mailbox->mutex);
+    if (mailbox->receiver)
+      QMetaObject::invokeMethod(
+          mailbox->receiver, [done = std::move(done), result] { done(result); }, Qt::QueuedConnection);
+  }).detach();
 }

@@ -6,7 +6,9 @@
 
 #include <QEventLoop>
 #include <QPointer>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "forms/window_backend.h"
@@ -19,9 +21,15 @@ class QtWindowBackend : public WindowBackend {
   ~QtWindowBackend() override;
   void ShowWindow(Window& window, bool modal) override;
   void RunUntilDestroyed(Window& window) override;
+  // `work` on a thread of its own; `done` queued back to the loop's thread.
+  void RunAside(std::function<int()> work, std::function<void(int)> done) override;
 
   // The top-level widget of an open window (tests look at it); null when not open.
   WindowPeer* PeerOf(const Window& window) const;
+
+  // The window opened last that is still open: the one a dialog shown now blocks and
+  // belongs to (null when none is).
+  QWidget* TopWindow() const;
 
   // Client size of a window with a fixed dialog frame of the given outer size.
   static QSize DialogClientSize(int outerWidth, int outerHeight);
@@ -43,4 +51,12 @@ class QtWindowBackend : public WindowBackend {
   QtTextRasterizer rasterizer_;
   std::shared_ptr<bool> backendAlive_;
   std::vector<QPointer<QWidget>> dying_;  // destroyed, deletion deferred
+  // Where finished work posts its result; emptied when the backend goes, so a thread
+  // still waiting on the network then finds nobody to tell.
+  struct Mailbox {
+    std::mutex mutex;
+    QObject* receiver = nullptr;
+  };
+  std::shared_ptr<Mailbox> mailbox_;
+  std::unique_ptr<QObject> receiver_;
 };

@@ -56,6 +56,8 @@ QMessageBox::Icon IconOf(int flags) {
   }
 }
 
+QWidget* OwnerOf(const DialogOwner& owner) { return owner ? owner() : nullptr; }
+
 QFont DialogFont() {
   SpriteFont songti;
   songti.name = GBK("宋体");
@@ -67,8 +69,9 @@ QFont DialogFont() {
 
 int QtMessageBox::Show(const Text& text, int flags, const Text* caption) {
   flags = EffectiveMessageFlags(flags);
-  QMessageBox box(IconOf(flags), U(caption ? *caption : DefaultMessageCaption()), U(text));
-  // No owner window; task-modal blocks every window of the program.
+  QMessageBox box(IconOf(flags), U(caption ? *caption : DefaultMessageCaption()), U(text),
+                  QMessageBox::NoButton, OwnerOf(owner));
+  // Task-modal: it blocks every window of the program, not only its owner.
   box.setWindowModality(Qt::ApplicationModal);
   std::vector<BoxButton> buttons = ButtonsOf(flags);
   std::vector<QPushButton*> made;
@@ -101,7 +104,7 @@ bool QtInputBox::Ask(const Text* prompt, const Text* title, const Text& initial,
                      int inputMode) {
   const bool withPrompt = prompt != nullptr;
   const Text& shownTitle = (title && !title->empty()) ? *title : DefaultInputTitle();
-  QDialog dialog;
+  QDialog dialog(OwnerOf(owner));
   dialog.setObjectName(kInputBoxName);
   dialog.setFont(DialogFont());
   dialog.setWindowTitle(U(shownTitle));
@@ -153,7 +156,7 @@ bool QtInputBox::Ask(const Text* prompt, const Text* title, const Text& initial,
 }
 
 bool QtFileDialog::Open(const Text& initialDirectory, Text& fileName) {
-  QFileDialog dialog(nullptr, QString(), QString::fromStdString(HostPath(initialDirectory)));
+  QFileDialog dialog(OwnerOf(owner), QString(), QString::fromStdString(HostPath(initialDirectory)));
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);

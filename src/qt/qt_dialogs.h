@@ -2,12 +2,20 @@
 // The real dialogs: message box, input box, open-file dialog, pointer position.
 
 #include <QSize>
+#include <QWidget>
+#include <functional>
 
 #include "ui/services.h"
+
+// Each dialog belongs to the window it blocks, which `owner` names when it is shown
+// (the program's top window; unset or null: no owner). It stays above that window
+// and the desktop places it over it.
+using DialogOwner = std::function<QWidget*()>;
 
 class QtMessageBox : public MessageBoxService {
  public:
   int Show(const Text& text, int flags, const Text* caption) override;
+  DialogOwner owner;
 };
 
 class QtInputBox : public InputBoxService {
@@ -17,11 +25,13 @@ class QtInputBox : public InputBoxService {
   // The dialog's size: 252 x 92 dialog units with a prompt, 214 x 56 without, in the
   // dialog font 宋体 9 point.
   static QSize DialogSize(bool withPrompt);
+  DialogOwner owner;
 };
 
 class QtFileDialog : public FileDialogService {
  public:
   bool Open(const Text& initialDirectory, Text& fileName) override;
+  DialogOwner owner;
 };
 
 class QtPointer : public PointerService {

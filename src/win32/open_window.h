@@ -55,6 +55,8 @@ class DepthGuard {
 inline constexpr UINT kPaintBackgroundMessage = WM_APP + 0x10;
 // Posted to the thread to wake a message loop after a window was destroyed.
 inline constexpr UINT kWakeMessage = WM_APP + 0x11;
+// Posted to the backend's mailbox window by work that ran aside: LPARAM is its result.
+inline constexpr UINT kAsideDoneMessage = WM_APP + 0x12;
 
 // Paints the parent's background under `child` into `dc` (in the child's coordinates).
 void PaintParentBackground(HWND child, HDC dc);

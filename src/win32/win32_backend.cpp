@@ -1,6 +1,7 @@
 #include "win32/win32_backend.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "base/wide_text.h"
 #include "win32/control_peers.h"
@@ -76,6 +77,12 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case kPaintBackgroundMessage:
       PaintBackground(*o, reinterpret_cast<HDC>(wParam));
       return 0;
+    case WM_NCHITTEST:
+      // The frameless skin is its own caption: a drag on any bare part of it (no control,
+      // no board) moves the window, as the system moves it.
+      result = DefWindowProcW(hwnd, message, wParam, lParam);
+      if (result == HTCLIENT && *o->alive && o->model->border == WindowBorder::None) return HTCAPTION;
+      return result;
     case WM_MOVE:
       // Where the user dragged it or the system put it is where it is: tips and
       // positions count from there, and the window is not pulled back.
@@ -100,6 +107,22 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+const wchar_t kMailboxClass[] = L"VinkaboMailbox";
+
+struct AsideDone {
+  std::function<void(int)> done;
+  int result = 0;
+};
+
+LRESULT CALLBACK MailboxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kAsideDoneMessage) {
+    std::unique_ptr<AsideDone> d(reinterpret_cast<AsideDone*>(lParam));
+    d->done(d->result);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 void RegisterWindowClass() {
   static bool done = false;
   if (done) return;
@@ -109,9 +132,15 @@ void RegisterWindowClass() {
 }
 }  // namespace
 
-Win32WindowBackend::Win32WindowBackend() : backendAlive_(std::make_shared<bool>(true)) {}
+Win32WindowBackend::Win32WindowBackend()
+    : backendAlive_(std::make_shared<bool>(true)), mailbox_(std::make_shared<Mailbox>()) {}
 
 Win32WindowBackend::~Win32WindowBackend() {
+  {
+    std::lock_guard<std::mutex> lock(mailbox_->mutex);
+    if (mailbox_->hwnd) DestroyWindow(mailbox_->hwnd);
+    mailbox_->hwnd = nullptr;
+  }
   // The models may be gone already: touch only the windows. Hooks left in models that
   // outlive the backend check these flags and do nothing.
   *backendAlive_ = false;
@@ -275,4 +304,23 @@ void Win32WindowBackend::RunUntilDestroyed(Window& window) {
     Reap();
   }
   Reap();
+}
+
+void Win32WindowBackend::RunAside(std::function<int()> work, std::function<void(int)> done) {
+  if (!mailbox_->hwnd && RegisterProgramClass(kMailboxClass, &MailboxProc)) {
+    std::lock_guard<std::mutex> lock(mailbox_->mutex);
+    mailbox_->hwnd = CreateWindowExW(0, kMailboxClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+  }
+  if (!mailbox_->hwnd) return done(work());
+  // Detached: a program that ends while the network still keeps the thread waiting
+  // must not wait for it. The work owns all it reads.
+  std::thread([work = std::move(work), done = std::move(done), mailbox = mailbox_]() mutable {
+    auto d = std::make_unique<AsideDone>();
+    d->result = work();
+    d->done = std::move(done);
+    std::lock_guard<std::mutex> lock(mailbox->mutex);
+    if (mailbox->hwnd && PostMessageW(mailbox->hwnd, kAsideDoneMessage, 0, reinterpret_cast<LPARAM>(d.get())))
+      d.release();
+  }).detach();
 }

@@ -11,7 +11,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "forms/window_backend.h"
@@ -25,6 +27,8 @@ class Win32WindowBackend : public WindowBackend {
   ~Win32WindowBackend() override;
   void ShowWindow(Window& window, bool modal) override;
   void RunUntilDestroyed(Window& window) override;
+  // `work` on a thread of its own; `done` posted back to the loop's thread.
+  void RunAside(std::function<int()> work, std::function<void(int)> done) override;
 
   // The top-level window of an open window; null when not open.
   HWND HandleOf(const Window& window) const;
@@ -42,4 +46,11 @@ class Win32WindowBackend : public WindowBackend {
   FontCache fonts_;
   GdiTextRasterizer rasterizer_;
   std::shared_ptr<bool> backendAlive_;
+  // A message-only window that finished work posts its result to; gone with the
+  // backend, so a thread still waiting on the network then finds nobody to tell.
+  struct Mailbox {
+    std::mutex mutex;
+    HWND hwnd = nullptr;
+  };
+  std::shared_ptr<Mailbox> mailbox_;
 };

@@ -176,7 +176,14 @@ int Win32MessageBox::Show(const Text& text, int flags, const Text* caption) {
   flags = EffectiveMessageFlags(flags);
   const std::wstring body = WideFromGbk(text);
   const std::wstring title = WideFromGbk(caption ? *caption : DefaultMessageCaption());
-  switch (MessageBoxW(nullptr, body.c_str(), title.c_str(), static_cast<UINT>(flags))) {
+  int answer;
+  {
+    // Owned by the window it blocks, so it stays above it; every other window of the
+    // program is blocked too, as task-modal would with no owner.
+    ProgramWindowsBlocked blocked;
+    answer = MessageBoxW(blocked.owner(), body.c_str(), title.c_str(), static_cast<UINT>(flags));
+  }
+  switch (answer) {
     case IDOK: return kMbOk;
     case IDCANCEL: return kMbCancel;
     case IDABORT: return kMbAbort;

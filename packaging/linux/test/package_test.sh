@@ -12,7 +12,7 @@ set -uo pipefail
 build_dir=$1
 title='Vinkabo_Tamsor专用'
 
-for tool in Xvfb xdotool dpkg-deb desktop-file-validate; do
+for tool in Xvfb xdotool dpkg-deb desktop-file-validate man lintian; do
   command -v "$tool" >/dev/null || { echo "needs $tool (scripts/install-deps installs it)"; exit 1; }
 done
 
@@ -43,11 +43,13 @@ deb=$(ls "$scratch"/out/vinkabo_*.deb 2>/dev/null | head -n 1)
 [ -n "$deb" ] || fatal "no .deb written"
 check "the package depends on the libraries the program links" \
   bash -c 'dpkg-deb -f "$0" Depends | grep -q libqt6widgets6' "$deb"
+check "the package depends on Qt's Wayland platform" \
+  bash -c 'dpkg-deb -f "$0" Depends | grep -q qt6-wayland' "$deb"
 contents=$(dpkg-deb -c "$deb")
 for path in ./usr/bin/vinkabo ./usr/bin/vinkabo-edbtool ./usr/lib/vinkabo/vinkabo ./usr/lib/vinkabo/数据库.edb ./usr/lib/vinkabo/md5.edb \
   ./usr/share/applications/com.vinkabo.Vinkabo.desktop ./usr/share/metainfo/com.vinkabo.Vinkabo.metainfo.xml \
   ./usr/share/icons/hicolor/48x48/apps/vinkabo.png ./usr/share/icons/hicolor/256x256/apps/vinkabo.png \
-  ./usr/share/doc/vinkabo/copyright; do
+  ./usr/share/doc/vinkabo/copyright ./usr/share/man/man1/vinkabo.1.gz ./usr/share/man/man1/vinkabo-edbtool.1.gz; do
   check "the package holds $path" grep -q " $path\$" <<<"$contents"
 done
 
@@ -61,6 +63,20 @@ install_deb() {
 }
 install_deb "$deb"
 check "dpkg knows the package" bash -c 'dpkg --root="$0" -s vinkabo | grep -q "^Status: install ok installed"' "$root"
+check "the copyright file gives the MIT (Expat) licence" grep -q "^License: Expat" "$root/usr/share/doc/vinkabo/copyright"
+for program in vinkabo vinkabo-edbtool; do
+  check "man $program shows its page" \
+    bash -c 'MANPATH="$0/usr/share/man" man -P cat "$1" 2>/dev/null | grep -q "^NAME"' "$root" "$program"
+done
+for binary in usr/bin/vinkabo-edbtool usr/lib/vinkabo/vinkabo; do
+  check "$binary is stripped" bash -c 'file -b "$0" | grep -q ", stripped"' "$root/$binary"
+done
+# lintian: nothing but the note every first upload of a package gets (and, here only,
+# the uncompressed data this test builds for speed; `make package` compresses).
+lintian --tag-display-limit 0 --suppress-tags uses-no-compression-for-data-tarball "$deb" >"$scratch/lintian.log" 2>&1
+grep -E "^[EW]: " "$scratch/lintian.log" | grep -v initial-upload-closes-no-bugs >"$scratch/lintian.bad"
+check "lintian finds no error and no warning" [ ! -s "$scratch/lintian.bad" ]
+cat "$scratch/lintian.bad"
 check "the menu entry validates" desktop-file-validate "$root/usr/share/applications/com.vinkabo.Vinkabo.desktop"
 
 # --- started as a user with an empty home ---
