@@ -96,6 +96,17 @@ check "the samples are the owner's only" [ "$(mode_of "$user/数据库.edb")" = 
 launch --reset --yes >/dev/null
 check "a second reset in the same second keeps both sets aside" [ "$(cd "$user" && ls 数据库.edb.* | wc -l)" = 2 ]
 
+# A table that is a link to a drive not mounted now stays a link: the next start must
+# not put the sample table in its place (the user's own table comes back with the drive).
+mv "$user/数据库.edb" "$scratch/favorites.elsewhere"
+ln -s "$scratch/unmounted/数据库.edb" "$user/数据库.edb"
+launch --prepare
+check "a dangling link to the favorites table stays a link" [ -L "$user/数据库.edb" ]
+check "the link still points to the other drive" [ "$(readlink "$user/数据库.edb")" = "$scratch/unmounted/数据库.edb" ]
+check "nothing was written through the link" [ ! -e "$scratch/unmounted" ]
+rm "$user/数据库.edb"
+mv "$scratch/favorites.elsewhere" "$user/数据库.edb"
+
 # `make clean` in a scratch clone removes its build trees and nothing of the user's.
 clone=$scratch/clone
 mkdir -p "$clone/build/run" "$clone/build-asan"
