@@ -41,6 +41,8 @@ check "first start copies the favorites table" cmp -s "$template/数据库.edb" 
 check "first start copies the sounds" cmp -s "$template/声音/翻页.wav" "$user/声音/翻页.wav"
 check "the favorites table is 0600" [ "$(mode_of "$user/数据库.edb")" = 600 ]
 check "the settings table is 0600" [ "$(mode_of "$user/md5.edb")" = 600 ]
+check "the user's folder is the owner's only" [ "$(mode_of "$user")" = 700 ]
+check "its data folders are the owner's only" [ "$(mode_of "$user/声音")" = 700 ]
 check "the program can run" [ -x "$user/vinkabo" ]
 
 # The user adds a favorite, switches the password check on and the sounds off, and
