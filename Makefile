@@ -1,7 +1,7 @@
 # Thin front door over CMake presets. `make test` is what CI runs.
 JOBS ?= 2
 
-.PHONY: all build test asan-test fuzz bench clean
+.PHONY: all build test asan-test fuzz bench clean mutation-check
 
 all: build
 
@@ -25,6 +25,11 @@ fuzz:
 
 bench: build
 	scripts/run-bench build
+
+# Each bug of tests/mutations.txt in a scratch copy (build-mutation/), one at a time:
+# which test catches it. Not part of `make test`; run it before a change is done.
+mutation-check:
+	JOBS=$(JOBS) scripts/mutation-check
 
 # ---- Running: the user's own run directory -------------------------------------------
 # build/run is only the template the build makes (the program beside freshly drawn sample

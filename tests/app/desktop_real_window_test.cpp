@@ -120,7 +120,7 @@ class RealDesktop : public ::testing::TestWithParam<bool> {
     // A local proxy plays the Internet when a test sets one.
     if (!proxy_.empty())
       for (std::string& v : env)
-        if (v.find("_proxy=http://127.0.0.1:9") != std::string::npos || v.find("_PROXY=http://127.0.0.1:9") != std::string::npos)
+        if (v.size() > DeadProxy().size() && v.compare(v.size() - DeadProxy().size(), std::string::npos, DeadProxy()) == 0)
           v = v.substr(0, v.find('=') + 1) + proxy_;
     return env;
   }

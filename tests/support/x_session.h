@@ -1,11 +1,15 @@
 #pragma once
 // Running the real program under a private Xvfb for the tests that act as a user:
 // child processes, their output, the X server, and an environment that keeps every
-// request on loopback (a stub xdg-open first on PATH, every proxy at 127.0.0.1:9).
+// request on loopback (a stub xdg-open first on PATH, every proxy at a loopback port
+// nobody listens on).
 
 #include <gtest/gtest.h>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -109,14 +113,31 @@ class XServer {
   pid_t pid_ = -1;
 };
 
+// A proxy that leads nowhere: a loopback port this process keeps bound, never listening,
+// for its whole life. No other program can take it, and every connection is refused.
+inline std::string DeadProxy() {
+  static const std::string proxy = [] {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      return std::string("http://127.0.0.1:0");  // nothing can listen on port 0 either
+    return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  }();
+  return proxy;
+}
+
 // The program's environment: the display, `binDir` (with the stub xdg-open) first on
 // PATH, the xcb platform, and proxies that lead nowhere but loopback.
 inline std::vector<std::string> LoopbackEnv(const std::string& display, const std::string& binDir) {
   const char* path = std::getenv("PATH");
+  const std::string p = DeadProxy();
   return {display, "PATH=" + binDir + ":" + (path ? path : ""), "QT_QPA_PLATFORM=xcb",
-          "http_proxy=http://127.0.0.1:9", "https_proxy=http://127.0.0.1:9", "HTTP_PROXY=http://127.0.0.1:9",
-          "HTTPS_PROXY=http://127.0.0.1:9", "all_proxy=http://127.0.0.1:9", "ALL_PROXY=http://127.0.0.1:9",
-          "no_proxy=", "NO_PROXY="};
+          "http_proxy=" + p, "https_proxy=" + p, "HTTP_PROXY=" + p, "HTTPS_PROXY=" + p, "all_proxy=" + p,
+          "ALL_PROXY=" + p, "no_proxy=", "NO_PROXY="};
 }
 
 }  // namespace x_session

@@ -90,6 +90,15 @@ Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$fifo" >/dev/null 2>&1
 xvfb=$!
 read -r display <"$fifo"
 [ -n "$display" ] || fatal "Xvfb did not start"
+# The number is the one Xvfb found free; before the program is pointed at it, the server
+# must still be there and answer a client.
+answered=0
+for _ in $(seq 50); do
+  kill -0 "$xvfb" 2>/dev/null || fatal "Xvfb on :$display ended after it started"
+  if DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1; then answered=1; break; fi
+  sleep 0.1
+done
+[ "$answered" = 1 ] || fatal "Xvfb on :$display does not answer"
 
 user_env=(env -u XDG_DATA_HOME HOME="$home" DISPLAY=":$display" QT_QPA_PLATFORM=xcb PATH="$scratch/bin:$PATH"
   http_proxy=http://127.0.0.1:9 https_proxy=http://127.0.0.1:9 all_proxy=http://127.0.0.1:9

@@ -41,6 +41,8 @@ check "first start copies the favorites table" cmp -s "$template/数据库.edb" 
 check "first start copies the sounds" cmp -s "$template/声音/翻页.wav" "$user/声音/翻页.wav"
 check "the favorites table is 0600" [ "$(mode_of "$user/数据库.edb")" = 600 ]
 check "the settings table is 0600" [ "$(mode_of "$user/md5.edb")" = 600 ]
+check "the user's folder is the owner's only" [ "$(mode_of "$user")" = 700 ]
+check "its data folders are the owner's only" [ "$(mode_of "$user/声音")" = 700 ]
 check "the program can run" [ -x "$user/vinkabo" ]
 
 # The user adds a favorite, switches the password check on and the sounds off, and
@@ -95,6 +97,17 @@ check "the samples are back" cmp -s "$template/数据库.edb" "$user/数据库.e
 check "the samples are the owner's only" [ "$(mode_of "$user/数据库.edb")" = 600 ]
 launch --reset --yes >/dev/null
 check "a second reset in the same second keeps both sets aside" [ "$(cd "$user" && ls 数据库.edb.* | wc -l)" = 2 ]
+
+# A table that is a link to a drive not mounted now stays a link: the next start must
+# not put the sample table in its place (the user's own table comes back with the drive).
+mv "$user/数据库.edb" "$scratch/favorites.elsewhere"
+ln -s "$scratch/unmounted/数据库.edb" "$user/数据库.edb"
+launch --prepare
+check "a dangling link to the favorites table stays a link" [ -L "$user/数据库.edb" ]
+check "the link still points to the other drive" [ "$(readlink "$user/数据库.edb")" = "$scratch/unmounted/数据库.edb" ]
+check "nothing was written through the link" [ ! -e "$scratch/unmounted" ]
+rm "$user/数据库.edb"
+mv "$scratch/favorites.elsewhere" "$user/数据库.edb"
 
 # `make clean` in a scratch clone removes its build trees and nothing of the user's.
 clone=$scratch/clone
