@@ -22,6 +22,7 @@ class SteadyClock : public ClockService {
 }  // namespace
 
 int main(int argc, char** argv) {
+  RestrictQtPlugins();
   QApplication app(argc, argv);
   SetUpQtApplication(app);
 
