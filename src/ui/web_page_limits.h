@@ -27,8 +27,9 @@ constexpr int kWebPageMaxTableDepth = 6;
 constexpr int kWebPageMaxElements = 2000;
 constexpr std::int64_t kWebPageMaxWork = 64 * 1024;
 constexpr std::size_t kWebPageMaxRun = 8 * 1024;
-// An element (a table cell above all) costs the view about as much as this many bytes of text.
+// What an element costs the view, as bytes of text would; a table cell costs far more.
 constexpr std::int64_t kWebPageElementWork = 25;
+constexpr std::int64_t kWebPageCellWork = 128;
 
 WebPageMeasure MeasureWebPage(std::string_view html);
 bool WithinWebPageLimits(const WebPageMeasure& measure);

@@ -67,7 +67,11 @@ TEST(WebPageLimits, TablesInTablesCostTwiceAsMuchPerLevel) {
   const std::string text(1000, 'x');
   const std::int64_t flat = MeasureWebPage(text).work;
   EXPECT_EQ(flat, 1000);
-  EXPECT_EQ(MeasureWebPage(Nested(table, "", 3, text)).work, 8 * 1000 + kWebPageElementWork * 3 * (2 + 4 + 8));
+  EXPECT_EQ(MeasureWebPage(Nested(table, "", 3, text)).work,
+            8 * 1000 + (2 * kWebPageElementWork + kWebPageCellWork) * (2 + 4 + 8));
+  // Cells cost the view most of all.
+  EXPECT_TRUE(WebPageWithinLimits("<table>" + Repeat("<tr><td>a<td>b", 100) + "</table>"));
+  EXPECT_FALSE(WebPageWithinLimits("<table>" + Repeat("<tr><td>a<td>b", 300) + "</table>"));
   // Text that passes flat is refused four tables deep.
   const std::string words = Repeat("word ", 4000);
   EXPECT_TRUE(WebPageWithinLimits(words));
@@ -82,6 +86,7 @@ TEST(WebPageLimits, ElementsCellSpansSizeAndUnbrokenTextAreBounded) {
   // A cell counts once per column it spans: a huge span is a huge table.
   EXPECT_EQ(MeasureWebPage("<table><tr><td colspan=\"40\">x</td><td COLSPAN=2>y</table>").elements, 44);
   EXPECT_FALSE(WebPageWithinLimits("<table><tr><td colspan=100000>x</table>"));
+  EXPECT_FALSE(WebPageWithinLimits("<table><tr><td colspan=300>x</table>"));
   EXPECT_EQ(MeasureWebPage("<td colspan=99999999999999999999>").elements, kWebPageMaxElements + 1);
 
   std::string big(kWebPageMaxBytes, ' ');
