@@ -104,9 +104,10 @@ struct Walker {
       open.push_back(name);
       if (name == "table") ++tables;
     }
-    const std::int64_t count = (name == "td" || name == "th") ? span : 1;
+    const bool cell = name == "td" || name == "th";
+    const std::int64_t count = cell ? span : 1;
     m.elements = int(std::min<std::int64_t>(m.elements + count, kWebPageMaxElements + 1));
-    m.work += count * kWebPageElementWork * Weight();
+    m.work += count * (cell ? kWebPageCellWork : kWebPageElementWork) * Weight();
     m.depth = std::max(m.depth, int(open.size()));
     m.tableDepth = std::max(m.tableDepth, tables);
   }
