@@ -23,6 +23,7 @@ class SteadyClock : public ClockService {
 }  // namespace
 
 int main(int argc, char** argv) {
+  RestrictQtPlugins();
   QApplication app(argc, argv);
   SetUpQtApplication(app);
 #ifdef VK_HAVE_APP_ICON

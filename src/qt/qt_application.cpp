@@ -1,13 +1,21 @@
 #include "qt/qt_application.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QNetworkProxyFactory>
 #include <QStyleFactory>
 
 #include "base/fatal_error.h"
 #include "qt/qt_text_rasterizer.h"
 #include "ui/services.h"
+
+void RestrictQtPlugins() {
+  // Set before construction, this list replaces the one Qt would build (the
+  // application's folder and QT_PLUGIN_PATH's folders) for the whole run.
+  QCoreApplication::setLibraryPaths({QLibraryInfo::path(QLibraryInfo::PluginsPath)});
+}
 
 void SetUpQtApplication(QApplication& app) {
   if (QStyle* style = QStyleFactory::create("Windows")) app.setStyle(style);

@@ -6,5 +6,10 @@
 class QApplication;
 class MessageBoxService;
 
+// Called before the QApplication is made: Qt then loads plugins (platforms, picture
+// formats, styles) from the system's plugin folder only. By default it also looks in
+// the program's own folder, the run directory, where a data pack could bring code.
+void RestrictQtPlugins();
+
 void SetUpQtApplication(QApplication& app);
 void InstallFatalErrorMessageBox(MessageBoxService& messageBox);

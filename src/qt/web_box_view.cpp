@@ -1,5 +1,7 @@
 #include "qt/web_box_view.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -11,6 +13,7 @@
 #include "base/text.h"
 #include "platform/advert_page.h"
 #include "qt/qt_images.h"
+#include "ui/web_page_limits.h"
 
 namespace {
 
@@ -62,24 +65,49 @@ bool IsPage(QNetworkReply* reply, const QString& host) {
 
 }  // namespace
 
+// One transparent pixel: what a picture shows until (unless) the fetched one replaces it.
+const QImage& Placeholder() {
+  static const QImage pixel = [] {
+    QImage image(1, 1, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    return image;
+  }();
+  return pixel;
+}
+
+// The picture's size as its header gives it; invalid when the header says nothing.
+QSize PictureSize(const QByteArray& body) {
+  QByteArray bytes = body;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  return reader.size();
+}
+
 // The text view, asked for every picture (and style sheet) the page names. The base
-// class would read local files; this one hands http and https pictures to the box's
-// own network access and gives nothing else.
+// class and the document would read local files (and the picture handler reads the
+// named file itself when it is given a null picture); this one hands http and https
+// pictures to the box's own network access and answers every request itself, never
+// with nothing.
 class WebBoxBrowser : public QTextBrowser {
  public:
   WebBoxBrowser(WebBoxView* box, QWidget* parent) : QTextBrowser(parent), box_(box) {}
   void Forget() { box_ = nullptr; }
 
  protected:
-  // Never an empty answer: the document would then read a local file itself. An empty
-  // picture stands in until a fetched one takes its place.
   QVariant loadResource(int type, const QUrl& name) override {
-    if (type == QTextDocument::ImageResource && box_) {
-      const QUrl url = box_->current_.resolved(name);
-      if (WebScheme(url)) box_->FetchPicture(url);
-      return QImage();
+    if (type == QTextDocument::ImageResource) {
+      if (box_) {
+        const QUrl url = box_->current_.resolved(name);
+        if (WebScheme(url)) box_->FetchPicture(url);
+      }
+      return Placeholder();
     }
-    return type == QTextDocument::StyleSheetResource ? QVariant(QString()) : QVariant(QByteArray());
+    if (type == QTextDocument::StyleSheetResource || type == QTextDocument::HtmlResource ||
+        type == QTextDocument::MarkdownResource) {
+      return QString(QLatin1Char(' '));
+    }
+    return QByteArray(1, ' ');
   }
 
  private:
@@ -150,8 +178,11 @@ void WebBoxView::Finished(QNetworkReply* reply) {
   current_ = reply->url();
   // Pictures are named relative to the page; the document keeps them under the
   // resolved address.
+  const QString html = DecodePage(body, reply->rawHeader("Content-Type"));
+  // A page the view could not lay out quickly is not shown at all.
+  if (!WebPageWithinLimits(html.toStdString())) return;
   view_->document()->setBaseUrl(current_);
-  view_->setHtml(DecodePage(body, reply->rawHeader("Content-Type")));
+  view_->setHtml(html);
   if (onPageLoaded) onPageLoaded();
 }
 
@@ -164,6 +195,7 @@ void WebBoxView::DropPictures() {
   }
   pictures_.clear();
   asked_.clear();
+  picturePixels_ = 0;
 }
 
 void WebBoxView::FetchPicture(const QUrl& url) {
@@ -183,9 +215,19 @@ void WebBoxView::PictureFinished(QNetworkReply* reply, const QUrl& url) {
   if (reply->error() != QNetworkReply::NoError || !OnHost(reply->url(), current_.host())) return;
   const QByteArray body = reply->readAll();
   if (body.size() > kPictureBytes) return;
+  // A few kilobytes of compressed picture can claim hundreds of megabytes: the header's
+  // size is checked against what the page has left before anything is decoded.
+  const QSize size = PictureSize(body);
+  if (!size.isValid() || size.isEmpty()) return;
+  const qint64 pixels = qint64(size.width()) * size.height();
+  if (pixels > kPagePicturePixels - picturePixels_) return;
   // The program's own decoders read what the network gave, as they read its files.
   const QImage picture = DecodeToQImage(Bytes(body.begin(), body.end()));
   if (picture.isNull()) return;
+  // What was decoded counts, whatever the header said.
+  const qint64 decoded = qint64(picture.width()) * picture.height();
+  if (decoded > kPagePicturePixels - picturePixels_) return;
+  picturePixels_ += decoded;
   QTextDocument* document = view_->document();
   document->addResource(QTextDocument::ImageResource, url, picture);
   // Lay the page out again: the picture takes its own size now.

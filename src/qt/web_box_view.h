@@ -49,8 +49,12 @@ class WebBoxView {
   // Limits on what one page may fetch besides itself.
   static constexpr qint64 kPictureBytes = 2 * 1024 * 1024;
   static constexpr int kPicturesPerPage = 64;
-  // The largest page shown; a larger one is dropped unseen.
+  // The largest page fetched; a larger one is dropped unseen (and what the view is
+  // given is held to the layout limits of ui/web_page_limits.h).
   static constexpr qint64 kPageBytes = 512 * 1024;
+  // The pixels all pictures of one page may have together, decoded: eight times the
+  // box (820 x 128), so a banner and a few pictures fit, and a page cannot fill memory.
+  static constexpr qint64 kPagePicturePixels = 8 * 820 * 128;
 
  private:
   friend class WebBoxBrowser;
@@ -68,6 +72,7 @@ class WebBoxView {
   QList<QPointer<QNetworkReply>> pictures_;  // fetching for the page on show
   QSet<QUrl> asked_;                         // pictures of this page already fetched or fetching
   QUrl current_;
+  qint64 picturePixels_ = 0;  // decoded pixels the page's pictures hold
   QString host_;  // the one host the box takes anything from
   int zoom_ = 0;
 };

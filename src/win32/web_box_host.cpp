@@ -9,11 +9,14 @@
 
 #include <exdisp.h>
 #include <exdispid.h>
+#include <mshtmdid.h>
 #include <mshtmhst.h>
 #include <ole2.h>
 #include <olectl.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "base/wide_text.h"
 #include "win32/parts.h"
@@ -23,13 +26,23 @@
 namespace {
 
 constexpr wchar_t kWebBoxClass[] = L"VinkaboWebBox";
-// A navigation that comes this soon after the user's last press or key is theirs.
-constexpr DWORD kUserInputMs = 1500;
 
-bool RecentUserInput() {
-  LASTINPUTINFO last{sizeof(last), 0};
-  return GetLastInputInfo(&last) && GetTickCount() - last.dwTime <= kUserInputMs;
+bool IsButtonMessage(WPARAM msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
+      return true;
+    default:
+      return false;
+  }
 }
+
+// The boxes of this thread, told of every press and release of a mouse button on this
+// thread's windows (input elsewhere on the desktop never reaches this hook).
+thread_local HHOOK mouseHook = nullptr;
+class Win32WebBoxHost;
+thread_local std::vector<Win32WebBoxHost*> hookedBoxes;
+LRESULT CALLBACK MouseHook(int code, WPARAM wp, LPARAM lp);
 
 std::wstring StringArg(const VARIANT& v) {
   const VARIANT* p = &v;
@@ -147,6 +160,10 @@ class Win32WebBoxHost : public WebBoxHost {
 
   // From the site.
   HWND hwnd() const { return hwnd_; }
+  // From the mouse hook: a button went down or up on `target`.
+  void Pressed(HWND target) {
+    if (hwnd_ && target && (target == hwnd_ || IsChild(hwnd_, target))) click_ = BoxClick{true, GetTickCount()};
+  }
   bool BeforeNavigate(IDispatch* frame, const std::wstring& url);  // true: allow
   void NewWindow(const std::wstring& url);
   void DocumentComplete(IDispatch* frame);
@@ -167,7 +184,16 @@ class Win32WebBoxHost : public WebBoxHost {
   IConnectionPoint* events_ = nullptr;
   DWORD cookie_ = 0;
   bool ownNavigationPending_ = false;
+  BoxClick click_;  // the last click on the box's own windows
 };
+
+LRESULT CALLBACK MouseHook(int code, WPARAM wp, LPARAM lp) {
+  if (code == HC_ACTION && IsButtonMessage(wp)) {
+    const HWND target = reinterpret_cast<const MOUSEHOOKSTRUCT*>(lp)->hwnd;
+    for (Win32WebBoxHost* box : hookedBoxes) box->Pressed(target);
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
 
 STDMETHODIMP Site::GetWindow(HWND* w) {
   if (!w) return E_POINTER;
@@ -195,7 +221,15 @@ STDMETHODIMP Site::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindo
   return S_OK;
 }
 
-STDMETHODIMP Site::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
+STDMETHODIMP Site::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*, UINT*) {
+  // Asked by the control (the ambient property) what it may download and run.
+  if (id == DISPID_AMBIENT_DLCONTROL) {
+    if (!result) return E_POINTER;
+    VariantInit(result);
+    result->vt = VT_I4;
+    result->lVal = static_cast<LONG>(WebBoxDownloadControl());
+    return S_OK;
+  }
   if (!host_ || !params) return S_OK;
   VARIANTARG* a = params->rgvarg;  // last argument first
   switch (id) {
@@ -243,13 +277,13 @@ bool Win32WebBoxHost::BeforeNavigate(IDispatch* frame, const std::wstring& url) 
   const bool top = TopFrame(frame);
   const bool own = top && ownNavigationPending_;
   if (own) ownNavigationPending_ = false;
-  const Navigation verdict = JudgeNavigation(top, own, url, RecentUserInput());
+  const Navigation verdict = JudgeNavigation(top, own, url, top && !own && SpendClick(click_, GetTickCount()));
   if (verdict == Navigation::kHandOn && BoxAlive()) box_.LinkClicked(GbkFromWide(url));
   return verdict == Navigation::kAllow;
 }
 
 void Win32WebBoxHost::NewWindow(const std::wstring& url) {
-  if (JudgeNewWindow(url, RecentUserInput()) == Navigation::kHandOn && BoxAlive())
+  if (JudgeNewWindow(url, SpendClick(click_, GetTickCount())) == Navigation::kHandOn && BoxAlive())
     box_.LinkClicked(GbkFromWide(url));
 }
 
@@ -308,6 +342,14 @@ bool Win32WebBoxHost::Create(HWND parent) {
                               reinterpret_cast<void**>(&object_))))
     return false;
   if (FAILED(object_->SetClientSite(static_cast<IOleClientSite*>(site_)))) return false;
+  // The control reads the download control from its site now, before any page.
+  IOleControl* control = nullptr;
+  if (SUCCEEDED(object_->QueryInterface(IID_IOleControl, reinterpret_cast<void**>(&control)))) {
+    control->OnAmbientPropertyChange(DISPID_AMBIENT_DLCONTROL);
+    control->Release();
+  }
+  if (!mouseHook) mouseHook = SetWindowsHookExW(WH_MOUSE, MouseHook, nullptr, GetCurrentThreadId());
+  hookedBoxes.push_back(this);
   RECT client;
   GetClientRect(hwnd_, &client);
   if (FAILED(object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(site_), 0, hwnd_,
@@ -339,6 +381,11 @@ bool Win32WebBoxHost::Create(HWND parent) {
 }
 
 Win32WebBoxHost::~Win32WebBoxHost() {
+  hookedBoxes.erase(std::remove(hookedBoxes.begin(), hookedBoxes.end(), this), hookedBoxes.end());
+  if (hookedBoxes.empty() && mouseHook) {
+    UnhookWindowsHookEx(mouseHook);
+    mouseHook = nullptr;
+  }
   if (site_) site_->Forget();
   if (events_) {
     if (cookie_) events_->Unadvise(cookie_);

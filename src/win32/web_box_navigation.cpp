@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <mshtmdid.h>
+
 #include <cwchar>
 
 bool WebAddress(const std::wstring& url) {
@@ -21,4 +23,15 @@ Navigation JudgeNavigation(bool topFrame, bool ownLoad, const std::wstring& url,
 
 Navigation JudgeNewWindow(const std::wstring& url, bool byUser) {
   return WebAddress(url) && byUser ? Navigation::kHandOn : Navigation::kCancel;
+}
+
+bool SpendClick(BoxClick& click, unsigned long now) {
+  if (!click.pending) return false;
+  click.pending = false;
+  return static_cast<DWORD>(now - click.tick) <= kUserClickMs;
+}
+
+unsigned long WebBoxDownloadControl() {
+  return DLCTL_DLIMAGES | DLCTL_NO_SCRIPTS | DLCTL_NO_JAVA | DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_DLACTIVEXCTLS |
+         DLCTL_NO_FRAMEDOWNLOAD | DLCTL_NO_BEHAVIORS | DLCTL_NO_CLIENTPULL | DLCTL_SILENT;
 }
