@@ -21,8 +21,8 @@ struct Utf8Text {
   int invalidBytes = 0;
 };
 
-// `file` read as `iconvName` into UTF-8, a leading BOM dropped. False with `*error` when
-// iconv cannot convert from that charset at all.
+// `file` read as `iconvName` into UTF-8 (through iconv; on Windows its code pages), a
+// leading BOM dropped. False with `*error` when this system cannot read that charset.
 bool ToUtf8(std::string_view file, const std::string& iconvName, Utf8Text* out, std::string* error);
 
 }  // namespace edbtool
