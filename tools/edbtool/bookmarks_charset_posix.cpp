@@ -6,6 +6,20 @@
 
 namespace edbtool {
 
+namespace {
+
+// Writes what the converter still holds (windows-1258 keeps a letter back for a
+// combining mark that may follow) and starts it afresh.
+void Flush(iconv_t cd, std::string* out) {
+  char buffer[64];
+  char* o = buffer;
+  std::size_t oLeft = sizeof buffer;
+  iconv(cd, nullptr, nullptr, &o, &oLeft);
+  out->append(buffer, static_cast<std::size_t>(o - buffer));
+}
+
+}  // namespace
+
 bool ToUtf8(std::string_view file, const std::string& iconvName, Utf8Text* out, std::string* error) {
   out->text.clear();
   out->invalidBytes = 0;
@@ -27,12 +41,13 @@ bool ToUtf8(std::string_view file, const std::string& iconvName, Utf8Text* out, 
     if (r != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
     // A byte the charset has no character for, or a sequence cut off at the end: it is
     // shown as U+FFFD and counted, and reading goes on after it.
+    Flush(cd, &out->text);
     ++out->invalidBytes;
     out->text += "\xEF\xBF\xBD";
     ++in;
     --inLeft;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
+  Flush(cd, &out->text);
   iconv_close(cd);
   if (out->text.substr(0, 3) == "\xEF\xBB\xBF") out->text.erase(0, 3);
   return true;

@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 
+#include "bookmarks_charset.h"
 #include "bookmarks_fixture.h"
 
 namespace bookmarks_test {
@@ -332,6 +333,42 @@ TEST_F(RealBookmarksTest, CutNamesCategoryFoldersAndTheToolbarSurviveARoundTrip)
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("6 of 6 marked common"), std::string::npos) << r.out;
   EXPECT_EQ(ByAddress(third)["file:///sdcard/a.apk"].category, 6);
+}
+
+TEST(BookmarksCharset, TheHeadsDeclarationNamesTheCharsetAndOldNamesMapToIconvs) {
+  using edbtool::DeclaredCharset;
+  using edbtool::IconvName;
+  EXPECT_EQ(DeclaredCharset("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=X-MAC-SYSTEM\">\n<DL>"),
+            "X-MAC-SYSTEM");
+  EXPECT_EQ(DeclaredCharset("<meta charset='gb2312'/><dl>"), "gb2312");
+  EXPECT_EQ(DeclaredCharset("<meta name=x content=y><meta charset=Big5><DL>"), "Big5");
+  // A title or a link that says charset= is no declaration.
+  EXPECT_EQ(DeclaredCharset("<TITLE>charset=koi8-r</TITLE><DL><p><META charset=koi8-r>"), "");
+  EXPECT_EQ(DeclaredCharset("<DL><p>"), "");
+
+  EXPECT_EQ(IconvName("x-mac-roman"), "MACINTOSH");
+  EXPECT_EQ(IconvName("X-MAC-SYSTEM"), "MACINTOSH");
+  EXPECT_EQ(IconvName("GB2312"), "GBK");
+  EXPECT_EQ(IconvName("gb18030"), "GB18030");
+  EXPECT_EQ(IconvName("Windows-1251"), "WINDOWS-1251");
+  EXPECT_EQ(IconvName("windows-1259"), "");
+  EXPECT_EQ(IconvName("ISO-8859-15"), "ISO-8859-15");
+  EXPECT_EQ(IconvName("iso-8859-x"), "");
+  EXPECT_EQ(IconvName("UTF-8"), "UTF-8");
+
+  // Every name IconvName gives is one this system converts.
+  for (const char* name : {"utf-8", "gbk", "gb18030", "big5", "x-mac-roman", "windows-1250", "windows-1258",
+                           "iso-8859-1", "iso-8859-16", "shift_jis", "euc-kr", "koi8-u"}) {
+    edbtool::Utf8Text out;
+    std::string error;
+    EXPECT_TRUE(edbtool::ToUtf8("abc", IconvName(name), &out, &error)) << name << ": " << error;
+    EXPECT_EQ(out.text, "abc") << name;
+  }
+  edbtool::Utf8Text out;
+  std::string error;
+  ASSERT_TRUE(edbtool::ToUtf8("\xEF\xBB\xBFok \xC3\xA9\xE2\x82", "UTF-8", &out, &error));
+  EXPECT_EQ(out.text, "ok \xC3\xA9\xEF\xBF\xBD\xEF\xBF\xBD");  // the cut-off character: two bytes, two counted
+  EXPECT_EQ(out.invalidBytes, 2);
 }
 
 }  // namespace
