@@ -38,7 +38,7 @@ class Writer {
   }
   void Close(int depth) { html_ += Indent(depth) + "</DL><p>\n"; }
 
-  void Link(int depth, const StoredFavorite& f) {
+  void Link(int depth, const StoredFavorite& f, bool tagged = false) {
     // A file meant for sharing carries no picture from outside the run directory.
     const bool inside = IsInsideRunDirectory(f.iconPath);
     if (!inside && !f.iconPath.empty()) ++outsideIcons_;
@@ -46,6 +46,10 @@ class Writer {
     if (cached == icons_.end())
       cached = icons_.emplace(f.iconPath, inside ? IconUri(runDirectory_, f.iconPath) : std::string()).first;
     html_ += Indent(depth) + "<DT><A HREF=\"" + EscapeHtml(GbkToUtf8(f.address)) + "\"";
+    // On the toolbar a favorite stands outside its category's folder: a tag keeps it.
+    const auto& names = CategoryNames();
+    if (tagged && f.category >= 0 && f.category < static_cast<int>(names.size()))
+      html_ += " TAGS=\"" + EscapeHtml(names[static_cast<std::size_t>(f.category)]) + "\"";
     if (!cached->second.empty()) {
       html_ += " ICON=\"" + cached->second + "\"";
       ++withIcons_;
@@ -105,8 +109,9 @@ int ExportBookmarks(const std::string& table, const std::string& file, std::ostr
       "<TITLE>Bookmarks</TITLE>\n"
       "<H1>Bookmarks</H1>\n"
       "<DL><p>\n";
+  // The common favorites stand on the toolbar itself, as a browser shows its bar.
   w.Open(1, CommonListName(), true);
-  w.Part(2, common);
+  for (const StoredFavorite* f : common) w.Link(2, *f, true);
   w.Close(1);
   w.Part(1, others);
   w.html() += "</DL><p>\n";

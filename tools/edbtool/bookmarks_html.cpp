@@ -69,12 +69,16 @@ std::optional<std::uint32_t> EntityValue(std::string_view name) {
   return std::nullopt;
 }
 
-// Runs of white space become one space; none at either end.
+// Runs of white space, no-break spaces among them, become one space; none at either end.
+// A no-break space has no place in GBK, and a name shows the same with a plain one.
 std::string Collapse(std::string_view text) {
   std::string out;
   bool space = false;
-  for (char c : text) {
-    if (IsSpace(c)) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const bool noBreak = c == '\xC2' && i + 1 < text.size() && text[i + 1] == '\xA0';
+    if (IsSpace(c) || noBreak) {
+      if (noBreak) ++i;
       space = !out.empty();
       continue;
     }
@@ -200,6 +204,7 @@ class Reader {
       Bookmark b;
       if (const std::string* href = tag.Attribute("href")) b.href = Trim(DecodeEntities(*href));
       if (const std::string* icon = tag.Attribute("icon")) b.icon = Trim(DecodeEntities(*icon));
+      if (const std::string* tags = tag.Attribute("tags")) b.tags = DecodeEntities(*tags);
       b.folder = folders_.empty() ? -1 : folders_.back();
       out_->links.push_back(std::move(b));
       mode_ = Mode::kLink;
@@ -316,13 +321,10 @@ bool ParseBookmarksHtml(std::string_view s, ParsedBookmarks* out, std::string* e
     *error = "not a bookmarks file: it holds binary data";
     return false;
   }
-  // Every browser starts the file with this line; a page saved from the web does not.
-  std::size_t head = 0;
-  while (head < s.size() && IsSpace(s[head])) ++head;
-  if (!StartsNoCase(s, head, "<!DOCTYPE NETSCAPE-Bookmark-file-1")) {
-    *error = "not a bookmarks file: it does not begin with <!DOCTYPE NETSCAPE-Bookmark-file-1>";
-    return false;
-  }
+  // Every browser writes this line before the first folder or link (some after an <HTML>
+  // tag or a comment); a page saved from the web has none.
+  const std::string noDoctype = "not a bookmarks file: no <!DOCTYPE NETSCAPE-Bookmark-file-1> before its first list";
+  bool doctype = false;
   Reader reader(out);
   Tag tag;
   std::size_t p = 0;
@@ -344,6 +346,7 @@ bool ParseBookmarksHtml(std::string_view s, ParsedBookmarks* out, std::string* e
       continue;
     }
     if (s.compare(p, 2, "<!") == 0 || s.compare(p, 2, "<?") == 0) {
+      doctype = doctype || StartsNoCase(s, p, "<!DOCTYPE NETSCAPE-Bookmark-file-1");
       std::size_t end = s.find('>', p);
       if (end == std::string_view::npos) {
         *error = "the file ends inside a declaration: it seems cut short";
@@ -362,6 +365,10 @@ bool ParseBookmarksHtml(std::string_view s, ParsedBookmarks* out, std::string* e
       ++p;
       continue;
     }
+    if (!doctype && (tag.name == "dl" || tag.name == "dt" || tag.name == "h3" || tag.name == "a")) {
+      *error = noDoctype;
+      return false;
+    }
     reader.OnTag(tag);
     if (reader.tooDeep()) {
       *error = "its folders are nested more than " + std::to_string(kMaxFolderDepth) + " deep";
@@ -370,6 +377,10 @@ bool ParseBookmarksHtml(std::string_view s, ParsedBookmarks* out, std::string* e
     p = after;
   }
   reader.Finish();
+  if (!doctype) {
+    *error = noDoctype;
+    return false;
+  }
   if (!reader.sawList()) {
     *error = "not a bookmarks file: it holds no <DL> list";
     return false;

@@ -29,6 +29,7 @@ struct Bookmark {
   std::string title;        // UTF-8, entities decoded, white space collapsed
   std::string href;         // entities decoded, otherwise as written
   std::string icon;         // the ICON attribute (normally a data: URI), may be empty
+  std::string tags;         // the TAGS attribute: names separated by commas, may be empty
   std::string description;  // the <DD> text after the link
   int folder = -1;          // the nearest enclosing folder, -1 for none
 };
@@ -43,7 +44,7 @@ struct ParsedBookmarks {
   std::vector<const BookmarkFolder*> FoldersOf(const Bookmark& link) const;
 };
 
-// Reads a whole bookmarks file (UTF-8, an optional BOM). False with `*error` set when the
+// Reads a whole bookmarks file (UTF-8, an optional BOM; see bookmarks_charset.h for others). False with `*error` set when the
 // bytes are not a bookmarks file, are cut short, nest folders deeper than kMaxFolderDepth,
 // or are larger than kMaxBookmarksFileBytes.
 bool ParseBookmarksHtml(std::string_view file, ParsedBookmarks* out, std::string* error);

@@ -7,6 +7,7 @@
 #include "base/address_rule.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "bookmarks_charset.h"
 #include "bookmarks_html.h"
 #include "data_uri.h"
 #include "favorites_layout.h"
@@ -23,7 +24,7 @@ namespace fs = std::filesystem;
 
 // Why a link does not become a favorite, in the order the summary lists them; kNone: it does.
 // kRefused: the program would never open it, counted by the address rule's reason.
-enum class Skip { kEmpty, kBookmarklet, kData, kPlace, kRefused, kNotGbk, kTooLong, kInTable, kRepeated, kNone };
+enum class Skip { kEmpty, kBookmarklet, kData, kPlace, kNotWeb, kRefused, kNotGbk, kTooLong, kInTable, kRepeated, kNone };
 
 const char* SkipText(Skip s) {
   switch (s) {
@@ -31,6 +32,7 @@ const char* SkipText(Skip s) {
     case Skip::kBookmarklet: return "bookmarklet (javascript:)";
     case Skip::kData: return "data: address";
     case Skip::kPlace: return "place: address (a browser's own query)";
+    case Skip::kNotWeb: return "not a web address";
     case Skip::kRefused: return "address the program refuses to open: ";
     case Skip::kNotGbk: return "address with characters the table cannot hold";
     case Skip::kTooLong: return "address longer than the table's address field";
@@ -67,9 +69,20 @@ class Importer {
     std::string text, error;
     if (!ReadWholeFile(o_.file, kMaxBookmarksFileBytes, &text, &error))
       return Fail(error + "; nothing was imported");
-    ParsedBookmarks parsed;
-    if (!ParseBookmarksHtml(text, &parsed, &error)) return Fail(o_.file + ": " + error + "; nothing was imported");
+    // Read as the file says it is written; a file that says nothing is UTF-8.
+    const std::string declared = DeclaredCharset(text);
+    const std::string charset = declared.empty() ? std::string("UTF-8") : IconvName(declared);
+    if (charset.empty())
+      return Fail(o_.file + ": it is written in the character set " + declared +
+                  ", which this program does not read; nothing was imported");
+    Utf8Text utf8;
+    if (!ToUtf8(text, charset, &utf8, &error)) return Fail(o_.file + ": " + error + "; nothing was imported");
     text.clear();
+    ParsedBookmarks parsed;
+    if (!ParseBookmarksHtml(utf8.text, &parsed, &error)) return Fail(o_.file + ": " + error + "; nothing was imported");
+    utf8.text.clear();
+    charset_ = declared.empty() ? charset : declared;
+    invalidBytes_ = utf8.invalidBytes;
 
     const Text tablePath = ProgramPathFromUtf8(o_.table);
     if (!OpenRecordFile(tablePath)) return EngineFail("open " + o_.table, -1);
@@ -116,7 +129,7 @@ class Importer {
       }
       seen_.insert(Utf8ToGbk(b.href));
       if (JudgeAddress(b.href).kind == AddressKind::kAskFirst) ++askFirst_;
-      plan.push_back(Plan(b, parsed.FoldersOf(b)));
+      plan.push_back(Plan(b, parsed));
     }
 
     int written = 0, ownIcons = 0;
@@ -149,7 +162,29 @@ class Importer {
     for (const auto& [why, n] : skipped) out_ << "skipped " << n << ": " << SkipText(why) << "\n";
     for (const auto& [why, n] : refused) out_ << "skipped " << n << ": " << SkipText(Skip::kRefused) << why << "\n";
     if (askFirst_) out_ << askFirst_ << " of them not web addresses: the program asks before it opens those\n";
+    Summary(count);
     return 0;
+  }
+
+  // Where the favorites went, and what the code page and the file's bytes cost.
+  void Summary(int count) {
+    out_ << "by category:";
+    const auto& names = CategoryNames();
+    for (std::size_t c = 0; c < names.size(); ++c) out_ << " " << names[c] << " " << perCategory_[static_cast<int>(c)];
+    int other = 0;
+    for (const auto& [c, n] : perCategory_)
+      if (c < 0 || c >= static_cast<int>(names.size())) other += n;
+    if (other) out_ << ", other " << other;
+    out_ << "\n" << common_ << " of " << count << " marked common\n";
+    if (changedNames_) {
+      out_ << changedNames_ << " name" << (changedNames_ == 1 ? "" : "s")
+           << " changed by the code page: characters GBK lacks stored as '?', in";
+      for (const std::string& n : changedExamples_) out_ << " \"" << n << "\"";
+      out_ << (changedNames_ > static_cast<int>(changedExamples_.size()) ? " ...\n" : "\n");
+    }
+    if (invalidBytes_)
+      out_ << invalidBytes_ << " byte" << (invalidBytes_ == 1 ? " is" : "s are") << " not valid " << charset_
+           << " in the file: the characters they stood for are lost\n";
   }
 
   bool ReadAddresses() {
@@ -170,6 +205,8 @@ class Importer {
     if (HasScheme(href, "place:")) return Skip::kPlace;
     const AddressKind kind = JudgeAddress(href).kind;
     if (kind == AddressKind::kRefused) return Skip::kRefused;
+    // file:, chrome:, relative addresses: never a site the board can open without asking.
+    if (kind == AddressKind::kAskFirst && !o_.keepLocal) return Skip::kNotWeb;
     // The address is stored as it is or not at all: a changed one would open another page.
     const Text gbk = Utf8ToGbk(href);
     if (GbkToUtf8(gbk) != href) return Skip::kNotGbk;
@@ -179,20 +216,52 @@ class Importer {
     return Skip::kNone;
   }
 
-  Planned Plan(const Bookmark& b, const std::vector<const BookmarkFolder*>& folders) {
+  // A text for a field: cut at its width, then without the spaces the cut left at its end,
+  // so that the same text read back from an exported file fits the same way. Counted
+  // when the code page changed it.
+  Text FieldText(const std::string& utf8, std::size_t width, const std::string& name) {
+    const Text gbk = Utf8ToGbk(utf8);
+    if (GbkToUtf8(gbk) != utf8 && (changedExamples_.empty() || changedExamples_.back() != name)) {
+      if (changedNames_++ < 3) changedExamples_.push_back(name);
+    }
+    Text cut = CutGbk(gbk, width);
+    while (!cut.empty() && cut.back() == ' ') cut.pop_back();
+    return cut;
+  }
+
+  // The link's own tags first, then its folders, the nearest first: the first that names
+  // a category gives it.
+  int CategoryOf(const Bookmark& b, const ParsedBookmarks& parsed) const {
+    for (std::size_t at = 0; at <= b.tags.size();) {
+      std::size_t comma = b.tags.find(',', at);
+      if (comma == std::string::npos) comma = b.tags.size();
+      std::string tag = b.tags.substr(at, comma - at);
+      while (!tag.empty() && tag.back() == ' ') tag.pop_back();
+      const int c = CategoryOfName(tag.substr(std::min(tag.size(), tag.find_first_not_of(' '))));
+      if (c >= 0) return c;
+      at = comma + 1;
+    }
+    for (const BookmarkFolder* f : parsed.FoldersOf(b)) {
+      const int c = CategoryOfName(f->name);
+      if (c >= 0) return c;
+    }
+    return o_.category;
+  }
+
+  Planned Plan(const Bookmark& b, const ParsedBookmarks& parsed) {
     Planned p;
     const Text address = Utf8ToGbk(b.href);
     // A link without text would make a tile without a name: its address names it.
-    const Text name = CutGbk(Utf8ToGbk(b.title.empty() ? b.href : b.title), layout_.Capacity(kSiteName));
+    const std::string& title = b.title.empty() ? b.href : b.title;
+    const Text name = FieldText(title, layout_.Capacity(kSiteName), title);
+    const Text description = FieldText(b.description, layout_.Capacity(kDescription), title);
 
-    int category = o_.category;
-    bool common = o_.common;
-    bool named = false;
-    for (const BookmarkFolder* f : folders) {  // the nearest folder first
-      const int c = CategoryOfName(f->name);
-      if (!named && c >= 0) category = c, named = true;
-      common = common || f->toolbar;
-    }
+    const int category = CategoryOf(b, parsed);
+    // The links on the toolbar itself are the ones a user keeps at hand; its subfolders
+    // are folders like any other.
+    const bool common = o_.common || (b.folder >= 0 && parsed.folders[static_cast<std::size_t>(b.folder)].toolbar);
+    ++perCategory_[category];
+    if (common) ++common_;
 
     Text iconPath = DefaultIconPath();
     Bytes bytes;
@@ -219,7 +288,7 @@ class Importer {
                 layout_.Number(kCategory, category),
                 FieldValue(sound),
                 layout_.Number(kCommon, common ? 1 : 0),
-                FieldValue(CutGbk(Utf8ToGbk(b.description), layout_.Capacity(kDescription)))};
+                FieldValue(description)};
     return p;
   }
 
@@ -250,6 +319,12 @@ class Importer {
   bool needDefaultIcon_ = false;
   int askFirst_ = 0;
   std::string error_;
+  std::string charset_;
+  int invalidBytes_ = 0;
+  std::map<int, int> perCategory_;
+  int common_ = 0;
+  int changedNames_ = 0;
+  std::vector<std::string> changedExamples_;
 };
 
 }  // namespace

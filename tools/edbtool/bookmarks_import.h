@@ -10,7 +10,8 @@ struct ImportOptions {
   std::string table;  // host path of the favorites table (UTF-8)
   std::string file;   // host path of the bookmarks file (UTF-8)
   int category = 0;   // for links outside every folder named as a category
-  bool common = false;  // mark every link common
+  bool common = false;  // mark every link common, not only those directly in the toolbar folder
+  bool keepLocal = false;  // import addresses that are not web addresses (the program asks before opening them)
   bool dryRun = false;  // count and report, write nothing
 };
 

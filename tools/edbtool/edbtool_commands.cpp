@@ -21,7 +21,7 @@ const char kUsage[] =
     "       edbtool delete FILE INDEX\n"
     "       edbtool purge FILE\n"
     "       edbtool find FILE FIELD TEXT\n"
-    "       edbtool import-bookmarks TABLE FILE.html [--category N] [--common] [--dry-run]\n"
+    "       edbtool import-bookmarks TABLE FILE.html [--category N] [--common] [--keep-local] [--dry-run]\n"
     "       edbtool export-bookmarks TABLE FILE.html\n"
     "       edbtool export-accounts TABLE FILE.csv\n"
     "TYPE: byte short int long float double bool datetime sub text bytes memo (or 1-12);\n"
@@ -245,6 +245,8 @@ int ImportCommand(Context& c, const std::vector<std::string>& args) {
       o.common = true;
     } else if (a == "--dry-run") {
       o.dryRun = true;
+    } else if (a == "--keep-local") {
+      o.keepLocal = true;
     } else if (a == "--category") {
       if (i + 1 >= args.size() || !ParseIndex(args[i + 1], &o.category) || o.category > 6)
         return c.Usage("--category takes a category number from 0 to 6");

@@ -17,10 +17,25 @@ const std::vector<std::string>& CategoryNames() {
   return names;
 }
 
+const std::vector<std::vector<std::string>>& CategoryFolderNames() {
+  static const std::vector<std::vector<std::string>> names = {
+      {"学习", "study", "learning", "education", "tutorials", "docs", "教程"},
+      {"论坛", "forum", "forums", "community", "bbs", "社区"},
+      {"资源", "resources", "downloads", "tools", "下载", "工具"},
+      {"影音", "video", "music", "movies", "视频", "音乐", "电影"},
+      {"购物", "shopping", "shop", "商城"},
+      {"游戏", "games", "gaming"},
+      {"手机", "mobile", "phone", "apps", "应用"}};
+  return names;
+}
+
 int CategoryOfName(const std::string& utf8) {
-  const auto& names = CategoryNames();
-  for (std::size_t i = 0; i < names.size(); ++i)
-    if (names[i] == utf8) return static_cast<int>(i);
+  std::string lower;  // folder names are matched whatever their letter case
+  for (char c : utf8) lower += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  const auto& table = CategoryFolderNames();
+  for (std::size_t i = 0; i < table.size(); ++i)
+    for (const std::string& name : table[i])
+      if (name == lower) return static_cast<int>(i);
   return -1;
 }
 

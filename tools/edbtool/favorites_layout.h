@@ -32,7 +32,11 @@ const std::string& CommonListName();
 // The names of categories 0 to 6 (buttons 2 to 8 of the bar), UTF-8.
 const std::vector<std::string>& CategoryNames();
 
-// The category whose name is `utf8`, or -1.
+// Per category, the folder names that mean it, Chinese and English, lower case; the
+// category's own name first.
+const std::vector<std::vector<std::string>>& CategoryFolderNames();
+
+// The category a folder (or tag) named `utf8` means, letter case aside, or -1.
 int CategoryOfName(const std::string& utf8);
 
 // The current file's fields, checked to be the favorites table's: nine of them, text

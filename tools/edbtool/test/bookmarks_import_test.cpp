@@ -88,14 +88,15 @@ TEST_F(BookmarksTest, FirefoxFileBecomesFavoritesWithTheirIconsCategoriesAndComm
   EXPECT_EQ(got[2].icon, "\\网站图标\\docs.python.org.jpg");
   EXPECT_TRUE(SamePixels(IconOf(table, got[2].icon), DecodePicture(Jpeg(32, 2))));
 
-  // Everything in the toolbar is common; outside a category folder the default category.
+  // Links on the toolbar itself are common, those in its subfolders not; outside a
+  // category folder the default category.
   EXPECT_EQ(got[3].name, "哔哩哔哩");
   EXPECT_EQ(got[3].common, 1);
   EXPECT_EQ(got[3].category, 5);
   EXPECT_EQ(got[3].icon, "\\网站图标\\bilibili.com.gif");
   EXPECT_TRUE(SamePixels(IconOf(table, got[3].icon), DecodePicture(Gif())));
   EXPECT_EQ(got[4].name, "网易云音乐");
-  EXPECT_EQ(got[4].common, 1);
+  EXPECT_EQ(got[4].common, 0);
   EXPECT_EQ(got[4].category, 3);
   EXPECT_EQ(got[4].icon, "\\网站图标\\music.163.com.ico");
   EXPECT_TRUE(SamePixels(IconOf(table, got[4].icon), DecodePicture(Ico(3))));
@@ -167,7 +168,7 @@ TEST_F(BookmarksTest, ChromeEdgeAndSafariFiles) {
   EXPECT_EQ(got[1].icon, "\\网站图标\\默认.png");
   EXPECT_EQ(got[2].name, "京东 商城");
   EXPECT_EQ(got[2].category, 4);
-  EXPECT_EQ(got[2].common, 1);
+  EXPECT_EQ(got[2].common, 0);  // in a subfolder of the bar
   EXPECT_EQ(got[3].name, "天猫");
   EXPECT_EQ(got[3].address, "https://www.tmall.com/");
   EXPECT_EQ(got[4].name, "Steam");

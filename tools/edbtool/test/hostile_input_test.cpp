@@ -42,15 +42,25 @@ TEST_F(BookmarksTest, ImportSkipsEveryAddressTheProgramRefusesAndCountsThemByRea
                           }));
   Result r = Run({"import-bookmarks", table, F("hostile.html")});
   ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_TRUE(Has(r.out, "imported 3 favorites")) << r.out;
+  EXPECT_TRUE(Has(r.out, "imported 1 favorite ")) << r.out;
   EXPECT_TRUE(Has(r.out, "skipped 2: address the program refuses to open: address starts with '-'")) << r.out;
   EXPECT_TRUE(Has(r.out, "skipped 3: address the program refuses to open: control character in the address"))
       << r.out;
   EXPECT_TRUE(Has(r.out, "skipped 4: address the program refuses to open: network share")) << r.out;
-  EXPECT_TRUE(Has(r.out, "2 of them not web addresses: the program asks before it opens those")) << r.out;
-
+  EXPECT_TRUE(Has(r.out, "skipped 2: not a web address")) << r.out;
   std::vector<std::string> stored;
   for (const Favorite& f : Read(table)) stored.push_back(f.address);
+  EXPECT_EQ(stored, (std::vector<std::string>{"https://fine.example/"}));
+
+  // --keep-local takes the local ones too; refused addresses stay refused.
+  const std::string other = MakeTable("other");
+  r = Run({"import-bookmarks", other, F("hostile.html"), "--keep-local"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "imported 3 favorites")) << r.out;
+  EXPECT_TRUE(Has(r.out, "2 of them not web addresses: the program asks before it opens those")) << r.out;
+  EXPECT_FALSE(Has(r.out, "not a web address\n")) << r.out;
+  stored.clear();
+  for (const Favorite& f : Read(other)) stored.push_back(f.address);
   EXPECT_EQ(stored, (std::vector<std::string>{"https://fine.example/", "file:///etc/passwd",
                                               R"(C:\Windows\System32\calc.exe)"}));
 }
