@@ -1,8 +1,9 @@
 // import-bookmarks on the two inputs that once took it quadratic time: many links on one
 // host, each with an icon (every icon needs a name of its own), and one title made of
 // ampersands. Each is timed against the same input at a tenth of the size, in the same
-// run: linear work shows about 10x. The imports are dry runs: everything but the writes,
-// whose cost (the engine's flushed appends) is the engine's own and linear already.
+// run: linear work shows about 10x. Those imports are dry runs: everything but the writes.
+// Then the largest real browser export of the test data, stored for real, against the
+// same import with the engine's journal and flushes switched off: what crash safety costs.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -20,6 +21,7 @@
 #include "data_uri.h"
 #include "png_encode.h"
 #include "storage/record_file.h"
+#include "storage/record_file_testing.h"
 
 namespace {
 
@@ -48,7 +50,7 @@ std::string AmpersandTitle(std::size_t bytes) {
 }
 
 // A fresh run directory with an empty favorites table; the import of `html` into it, in seconds.
-double ImportSeconds(const std::string& html) {
+double ImportSeconds(const std::string& html, bool dryRun = true) {
   char tmpl[] = "/tmp/vk-bench-import-XXXXXX";
   if (!mkdtemp(tmpl)) std::abort();
   const std::string dir = tmpl;
@@ -62,7 +64,7 @@ double ImportSeconds(const std::string& html) {
   edbtool::ImportOptions options;
   options.table = table;
   options.file = dir + "/bookmarks.html";
-  options.dryRun = true;  // what the import itself costs, without the engine's flushed writes
+  options.dryRun = dryRun;
   std::ostringstream out, err;
   const auto t0 = std::chrono::steady_clock::now();
   if (edbtool::ImportBookmarks(options, out, err) != 0) std::abort();
@@ -90,6 +92,33 @@ void BM_TitleOfAmpersands(benchmark::State& state) {
   Compare(state, AmpersandTitle(1600 * 1000), AmpersandTitle(160 * 1000));
 }
 BENCHMARK(BM_TitleOfAmpersands)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+std::string LargestRealFile() {
+  const fs::path dir = fs::path(VK_SOURCE_DIR) / "tools/edbtool/test/data/bookmarks-real";
+  fs::path largest;
+  for (const auto& e : fs::directory_iterator(dir))
+    if (e.path().extension() == ".html" && (largest.empty() || e.file_size() > fs::file_size(largest)))
+      largest = e.path();
+  std::ifstream in(largest, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+void BM_LargestRealFileStored(benchmark::State& state) {
+  const std::string html = LargestRealFile();
+  double with = 1e9, without = 1e9;
+  for (auto _ : state) {
+    with = std::min(with, ImportSeconds(html, false));
+    SetRecordFileJournalForTesting(false);
+    without = std::min(without, ImportSeconds(html, false));
+    SetRecordFileJournalForTesting(true);
+  }
+  state.counters["stored_ms"] = with * 1000;
+  state.counters["no_flush_ms"] = without * 1000;
+  state.counters["x_no_flush"] = with / without;
+}
+BENCHMARK(BM_LargestRealFileStored)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -163,7 +163,7 @@ class RealWindow : public ::testing::TestWithParam<bool> {
     std::vector<std::string> env = LoopbackEnv(display_, dir_->host() + "/bin");
     if (!proxy_.empty())
       for (std::string& v : env)
-        if (v.find("127.0.0.1:9") != std::string::npos) v = v.substr(0, v.find('=') + 1) + proxy_;
+        if (v.find(DeadProxy()) != std::string::npos) v = v.substr(0, v.find('=') + 1) + proxy_;
     return env;
   }
   std::vector<std::string> Xdotool(std::vector<std::string> args) const {

@@ -83,7 +83,7 @@ TEST_F(ImportRealWindow, TheProgramShowsTheImportedFavoritesWithTheirIcons) {
   Spit(F("run/bin/xdg-open"), "#!/bin/sh\necho \"$1\" >> '" + F("run/opened") + "'\n");
   fs::permissions(F("run/bin/xdg-open"), fs::perms::owner_all);
 
-  // 200 bookmarks in the toolbar (so common), spread over category folders.
+  // 200 bookmarks in category folders of the toolbar, all marked common by --common.
   std::string file = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<DL><p>\n"
                      "<DT><H3 PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks bar</H3>\n<DL><p>\n";
   for (int k = 0; k < 200; ++k) {
@@ -94,7 +94,7 @@ TEST_F(ImportRealWindow, TheProgramShowsTheImportedFavoritesWithTheirIcons) {
   }
   file += "</DL><p>\n</DL><p>\n</DL><p>\n";
   Spit(F("bookmarks.html"), file);
-  Result r = Run({"import-bookmarks", table, F("bookmarks.html")});
+  Result r = Run({"import-bookmarks", table, F("bookmarks.html"), "--common"});
   ASSERT_EQ(r.code, 0) << r.err;
   ASSERT_NE(r.out.find("imported 200 favorites (200 with their own icon"), std::string::npos) << r.out;
 
