@@ -11,6 +11,9 @@ using namespace recfmt;
 
 namespace {
 
+// Fields up to this many bytes are read without first asking the file its length.
+constexpr std::int64_t kWideField = 4096;
+
 FieldValue DecodeScalar(std::int32_t type, const unsigned char* p) {
   switch (type) {
     case kTypeByte: return FieldValue::Byte(p[0]);
@@ -116,13 +119,17 @@ FieldValue ReadField(int field) {
   FieldValue result = empty;
   std::int32_t memo_ref = 0;
   int rc = WithByteLock(of.main, start, 0, [&] {
-    // The field's place is checked against the file before a buffer of its width is
-    // made: a damaged width must not cost more memory than the file holds.
-    std::int64_t length = 0;
-    int lrc = of.main.file->Length(&length);
-    if (lrc != kFileOk) return lrc;
-    if (pos >= length) return static_cast<int>(kFileBadSeek);
-    if (pos + d.size > length) return -46;
+    // A wide field's place is checked against the file before a buffer of its width is
+    // made: a damaged width must not cost more memory than the file holds. A narrow one
+    // is read straight away (a read past the end says the same: -10 or -46), so that
+    // the common read costs a lock, a read and an unlock, nothing more.
+    if (d.size > kWideField) {
+      std::int64_t length = 0;
+      int lrc = of.main.file->Length(&length);
+      if (lrc != kFileOk) return lrc;
+      if (pos >= length) return static_cast<int>(kFileBadSeek);
+      if (pos + d.size > length) return -46;
+    }
     if (d.type == kTypeText) {
       Text t(size, '\0');
       int rrc = ReadAt(of, pos, t.data(), size, -46);
