@@ -15,16 +15,9 @@
 #include "storage/record_file.h"
 #include "storage/record_file_testing.h"
 
-namespace {
+#include "favorite_fields.h"
 
-const std::vector<FieldSpec>& Fields() {
-  static const std::vector<FieldSpec> f = {
-      {"name", kTypeText, 40},  {"icon", kTypeText, 100}, {"address", kTypeText, 200},
-      {"account", kTypeText, 40}, {"password", kTypeText, 40}, {"category", kTypeInt, 0},
-      {"sound", kTypeText, 100}, {"common", kTypeInt, 0},  {"description", kTypeText, 200},
-  };
-  return f;
-}
+namespace {
 
 std::vector<OptionalFieldValue> Favorite(int i) {
   const std::string n = std::to_string(i);
@@ -38,7 +31,7 @@ double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::dura
 double Import(const std::string& dir, int n, bool batch, bool flushes) {
   static int serial = 0;
   const Text path = ProgramPath(dir + "/t" + std::to_string(serial++) + ".edb");
-  if (!CreateRecordFile(path, Fields())) std::abort();
+  if (!CreateRecordFile(path, FavoriteFields())) std::abort();
   std::vector<std::vector<OptionalFieldValue>> rows;
   for (int i = 0; i < n; ++i) rows.push_back(Favorite(i));
   SetRecordFileJournalForTesting(flushes);

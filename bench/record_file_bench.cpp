@@ -17,19 +17,11 @@
 #include "storage/record_file_format.h"
 #include "storage/record_file_testing.h"
 
+#include "favorite_fields.h"
+
 namespace {
 
 constexpr int kRecords = 10000;
-
-// Nine fields like the favorites table's: seven texts and two integers (6 and 8).
-const std::vector<FieldSpec>& Fields() {
-  static const std::vector<FieldSpec> f = {
-      {"name", kTypeText, 40},  {"icon", kTypeText, 100}, {"address", kTypeText, 200},
-      {"account", kTypeText, 40}, {"password", kTypeText, 40}, {"category", kTypeInt, 0},
-      {"sound", kTypeText, 100}, {"common", kTypeInt, 0},  {"description", kTypeText, 200},
-  };
-  return f;
-}
 
 struct Fixture {
   std::string dir, host;
@@ -44,7 +36,7 @@ struct Fixture {
     dir = tmpl;
     host = dir + "/favorites.edb";
     path = ProgramPath(host);
-    if (!CreateRecordFile(path, Fields()) || !OpenRecordFile(path)) std::abort();
+    if (!CreateRecordFile(path, FavoriteFields()) || !OpenRecordFile(path)) std::abort();
     // Building the table needs no flush per record.
     SetRecordFileJournalForTesting(false);
     for (int i = 0; i < kRecords; ++i) {
@@ -184,7 +176,7 @@ void BM_FavoriteEditsWithJournal(benchmark::State& state) {
   if (!mkdtemp(tmpl)) std::abort();
   const std::string dir = tmpl;
   const Text path = ProgramPath(dir + "/favorites.edb");
-  if (!CreateRecordFile(path, Fields()) || !OpenRecordFile(path)) std::abort();
+  if (!CreateRecordFile(path, FavoriteFields()) || !OpenRecordFile(path)) std::abort();
   SetRecordFileJournalForTesting(false);
   for (int i = 0; i < 200; ++i)
     if (!AppendRecord(Favorite("site " + std::to_string(i)))) std::abort();

@@ -31,7 +31,7 @@
 #include "browser/fixture_run_directory.h"
 #include "storage/edit_tables_fixture.h"
 #include "support/encode_pictures.h"
-#include "support/x_session.h"
+#include "support/x_window.h"
 #include "ui/image.h"
 
 namespace fs = std::filesystem;
@@ -42,19 +42,6 @@ namespace {
 const char kTitle[] = "Vinkabo_Tamsor专用";
 constexpr int kBoardLeft = 25, kBoardTop = 155;   // 动画框1 in the main window
 constexpr int kPanelLeft = 200, kPanelTop = 192;  // 选择夹1
-
-void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-struct Rect {
-  int x = 0, y = 0, w = 0, h = 0;
-  bool empty() const { return w <= 0 || h <= 0; }
-  bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
-  Rect Intersect(const Rect& o) const {
-    const int l = std::max(x, o.x), t = std::max(y, o.y);
-    const int r = std::min(x + w, o.x + o.w), b = std::min(y + h, o.y + o.h);
-    return Rect{l, t, r - l, b - t};
-  }
-};
 
 // Tiles of the site board in board pixels, as the fixture's skin lays them out: a
 // 32-pixel icon scaled to 50 x 50, the modify sprite 20 x 16.
@@ -71,28 +58,16 @@ class RealDesktop : public ::testing::TestWithParam<bool> {
     if (UnderWindowManager() && !OnPath("openbox")) GTEST_SKIP() << "needs openbox";
     if (!fs::exists(program)) GTEST_SKIP() << "the program is not built: " << program;
     dir_ = std::make_unique<FixtureRunDirectory>(UnderWindowManager() ? "desktop_wm" : "desktop");
-    const fs::path run = dir_->host();
-    fs::copy_file(program, run / "vinkabo", fs::copy_options::overwrite_existing);
-    fs::create_directories(run / "bin");
-    opened_ = run / "opened.txt";
+    opened_ = fs::path(dir_->host()) / "opened.txt";
     // The stub browser notes each address it is given, one a line.
-    std::ofstream(run / "bin" / "xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << opened_.string()
-                                            << "'\nexit 0\n";
-    fs::permissions(run / "bin" / "xdg-open", fs::perms::owner_all);
+    InstallProgram(program, dir_->host(), opened_);
     WriteSkin(*dir_);
 
     display_ = x_.Start();
     ASSERT_FALSE(display_.empty()) << "Xvfb did not start";
     if (UnderWindowManager()) {
-      wm_ = Spawn({"openbox"}, {display_});
-      // Ready once it has told the root window its desktops.
-      bool ready = false;
-      for (int i = 0; i < 200 && !ready; ++i) {
-        Pause(50);
-        std::vector<std::string> desk = Xdotool({"get_desktop"});
-        ready = !desk.empty() && desk[0].find_first_not_of("0123456789") == std::string::npos;
-      }
-      ASSERT_TRUE(ready) << "openbox did not start";
+      wm_ = StartOpenbox(display_);
+      ASSERT_GT(wm_, 0) << "openbox did not start";
     }
   }
 
@@ -115,19 +90,9 @@ class RealDesktop : public ::testing::TestWithParam<bool> {
     ASSERT_TRUE(dir_->WriteSettings(password, check, 0));
   }
 
-  std::vector<std::string> Env() const {
-    std::vector<std::string> env = LoopbackEnv(display_, dir_->host() + "/bin");
-    // A local proxy plays the Internet when a test sets one.
-    if (!proxy_.empty())
-      for (std::string& v : env)
-        if (v.size() > DeadProxy().size() && v.compare(v.size() - DeadProxy().size(), std::string::npos, DeadProxy()) == 0)
-          v = v.substr(0, v.find('=') + 1) + proxy_;
-    return env;
-  }
-  std::vector<std::string> Xdotool(std::vector<std::string> args) const {
-    args.insert(args.begin(), "xdotool");
-    return OutputLines(args, Env());
-  }
+  // A local proxy plays the Internet when a test sets one.
+  std::vector<std::string> Env() const { return WithProxy(LoopbackEnv(display_, dir_->host() + "/bin"), proxy_); }
+  std::vector<std::string> Xdotool(std::vector<std::string> args) const { return x_session::Xdotool(args, Env()); }
 
   // Starts the program and waits for its main window.
   void Launch() {
@@ -145,35 +110,11 @@ class RealDesktop : public ::testing::TestWithParam<bool> {
     origin_ = Geometry(main_);
   }
 
-  // A window's place and size on the screen.
-  Rect Geometry(const std::string& window) {
-    Rect r;
-    for (const std::string& line : Xdotool({"getwindowgeometry", window})) {
-      int a = 0, b = 0;
-      if (std::sscanf(line.c_str(), " Position: %d,%d", &a, &b) == 2) r.x = a, r.y = b;
-      if (std::sscanf(line.c_str(), " Geometry: %dx%d", &a, &b) == 2) r.w = a, r.h = b;
-    }
-    return r;
-  }
-
-  // The first visible window whose title matches, waited for; empty when none came.
+  Rect Geometry(const std::string& window) { return WindowGeometry(window, Env()); }
   std::string WaitWindow(const std::string& titlePattern, int ms = 5000) {
-    for (int i = 0; i < ms / 50; ++i) {
-      std::vector<std::string> found = Xdotool({"search", "--onlyvisible", "--name", titlePattern});
-      if (!found.empty()) return found[0];
-      Pause(50);
-    }
-    return {};
+    return x_session::WaitWindow(titlePattern, Env(), ms);
   }
-  bool WaitGone(const std::string& window, int ms = 5000) {
-    for (int i = 0; i < ms / 50; ++i) {
-      bool shown = false;
-      for (const std::string& w : Xdotool({"search", "--onlyvisible", "--name", "."})) shown |= w == window;
-      if (!shown) return true;
-      Pause(50);
-    }
-    return false;
-  }
+  bool WaitGone(const std::string& window, int ms = 5000) { return x_session::WaitGone(window, Env(), ms); }
   // Keys to a window, after giving it the keyboard as a user's click on it would.
   void KeysTo(const std::string& window, const std::vector<std::string>& keys) {
     if (UnderWindowManager()) Xdotool({"windowactivate", "--sync", window});
@@ -212,18 +153,7 @@ class RealDesktop : public ::testing::TestWithParam<bool> {
   }
 
   // What the stub browser was given, waited for until `count` addresses came.
-  std::vector<std::string> Opened(size_t count, int ms = 3000) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < ms / 50; ++i) {
-      lines.clear();
-      std::ifstream in(opened_);
-      for (std::string line; std::getline(in, line);)
-        if (!line.empty()) lines.push_back(line);
-      if (lines.size() >= count) break;
-      Pause(50);
-    }
-    return lines;
-  }
+  std::vector<std::string> Opened(size_t count, int ms = 3000) { return WaitLines(opened_, count, ms); }
 
   // Waits for the program to end by itself.
   bool Ended() {
@@ -238,19 +168,11 @@ class RealDesktop : public ::testing::TestWithParam<bool> {
     return false;
   }
 
-  // A picture of part of the screen, taken with test_qt's grab mode.
+  // A picture of part of the screen.
   Image Grab(const Rect& r) {
-    const fs::path grabber = fs::path(VK_BINARY_DIR) / "test_qt";
     const fs::path file = fs::path(dir_->host()) / "grab.png";
-    std::vector<std::string> env = Env();
-    env.push_back("VK_GRAB_TO=" + file.string());
-    env.push_back("VK_GRAB_RECT=" + std::to_string(r.x) + "," + std::to_string(r.y) + "," + std::to_string(r.w) +
-                  "," + std::to_string(r.h));
-    fs::remove(file);
-    OutputLines({grabber.string(), "--gtest_filter=ScreenGrab.*"}, env);
-    std::ifstream in(file, std::ios::binary);
-    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return DecodePicture(bytes);
+    GrabScreen(fs::path(VK_BINARY_DIR) / "test_qt", r, file, Env());
+    return DecodePicture(FileBytes(file));
   }
 
   std::unique_ptr<FixtureRunDirectory> dir_;

@@ -22,7 +22,7 @@
 
 #include "browser/fixture_run_directory.h"
 #include "storage/edit_tables_fixture.h"
-#include "support/x_session.h"
+#include "support/x_window.h"
 
 namespace fs = std::filesystem;
 using namespace x_session;
@@ -35,8 +35,6 @@ constexpr int kPanelLeft = 200, kPanelTop = 192;  // 选择夹1
 constexpr int kBoardLeft = 25, kBoardTop = 155;   // 动画框1
 constexpr int kBarTop = 107;                      // 动画框_分类
 
-void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
 class EditorRealWindow : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -44,11 +42,7 @@ class EditorRealWindow : public ::testing::Test {
     X_SESSION_REQUIRE(OnPath("Xvfb") && OnPath("xdotool"), "needs Xvfb and xdotool");
     X_SESSION_REQUIRE(fs::exists(program), "the program is not built: " << program);
     dir_ = std::make_unique<FixtureRunDirectory>("editor_real_window");
-    const fs::path run = dir_->host();
-    fs::copy_file(program, run / "vinkabo", fs::copy_options::overwrite_existing);
-    fs::create_directories(run / "bin");
-    std::ofstream(run / "bin" / "xdg-open") << "#!/bin/sh\nexit 0\n";
-    fs::permissions(run / "bin" / "xdg-open", fs::perms::owner_all);
+    InstallProgram(program, dir_->host());
 
     WriteSkin(*dir_);
     for (const char* f : {"\\配置图片\\添加收藏1.gif", "\\配置图片\\添加收藏2.gif", "\\配置图片\\添加收藏3.gif"})

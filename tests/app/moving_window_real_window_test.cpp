@@ -3,28 +3,21 @@
 // from the screen: windows, their places and owners, pixels. Every proxy points at
 // loopback: a hung one of the test's own, or the discard port.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "browser/fixture_run_directory.h"
-#include "support/x_session.h"
+#include "platform/local_http_server.h"
+#include "support/x_window.h"
 #include "ui/image.h"
 
 namespace fs = std::filesystem;
@@ -39,71 +32,9 @@ constexpr int kBoardLeft = 25, kBoardTop = 155;  // 动画框1 in the main windo
 // A bare spot of the skin: under the category bar, left of the board.
 constexpr int kSkinX = 12, kSkinY = 400;
 
-void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 int MsSince(Clock::time_point t) {
   return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
 }
-
-struct Rect {
-  int x = 0, y = 0, w = 0, h = 0;
-  bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
-};
-
-// A proxy that takes every connection and never answers: a dead proxy, a captive portal.
-// It reads what it is sent and notes when the other side gives up.
-class HungProxy {
- public:
-  HungProxy() {
-    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(listener_, 16);
-    socklen_t length = sizeof address;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-  }
-  ~HungProxy() {
-    stop_ = true;
-    thread_.join();
-    for (int fd : open_) close(fd);
-    close(listener_);
-  }
-  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_); }
-  int accepted() const { return accepted_; }
-  int closedByClient() const { return closed_; }
-
- private:
-  void Serve() {
-    while (!stop_) {
-      std::vector<pollfd> fds{{listener_, POLLIN, 0}};
-      for (int fd : open_) fds.push_back({fd, POLLIN, 0});
-      if (poll(fds.data(), fds.size(), 50) <= 0) continue;
-      std::vector<int> still;
-      for (size_t i = 1; i < fds.size(); ++i) {
-        char buffer[4096];
-        if ((fds[i].revents & (POLLIN | POLLHUP)) && recv(fds[i].fd, buffer, sizeof buffer, 0) <= 0) {
-          close(fds[i].fd);
-          ++closed_;
-        } else {
-          still.push_back(fds[i].fd);
-        }
-      }
-      if (fds[0].revents & POLLIN) {
-        int c = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (c >= 0) still.push_back(c), ++accepted_;
-      }
-      open_ = still;
-    }
-  }
-  int listener_ = -1, port_ = 0;
-  std::vector<int> open_;
-  std::atomic<int> accepted_{0}, closed_{0};
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
 
 bool DefaultRouteUp() {
   std::ifstream in("/proc/net/route");
@@ -129,11 +60,7 @@ class RealWindow : public ::testing::TestWithParam<bool> {
     X_SESSION_REQUIRE(!UnderWindowManager() || OnPath("openbox"), "needs openbox");
     X_SESSION_REQUIRE(fs::exists(program), "the program is not built: " << program);
     dir_ = std::make_unique<FixtureRunDirectory>(UnderWindowManager() ? "moving_wm" : "moving");
-    const fs::path run = dir_->host();
-    fs::copy_file(program, run / "vinkabo", fs::copy_options::overwrite_existing);
-    fs::create_directories(run / "bin");
-    std::ofstream(run / "bin" / "xdg-open") << "#!/bin/sh\nexit 0\n";
-    fs::permissions(run / "bin" / "xdg-open", fs::perms::owner_all);
+    InstallProgram(program, dir_->host());
     WriteSkin(*dir_);
     records_ = {Favorite("alpha", 0, 1), Favorite("beta", 1, 1)};
     ASSERT_TRUE(dir_->WriteFavorites(records_));
@@ -142,14 +69,8 @@ class RealWindow : public ::testing::TestWithParam<bool> {
     display_ = x_.Start();
     ASSERT_FALSE(display_.empty()) << "Xvfb did not start";
     if (UnderWindowManager()) {
-      wm_ = Spawn({"openbox"}, {display_});
-      bool ready = false;
-      for (int i = 0; i < 200 && !ready; ++i) {
-        Pause(50);
-        std::vector<std::string> desk = Xdotool({"get_desktop"});
-        ready = !desk.empty() && desk[0].find_first_not_of("0123456789") == std::string::npos;
-      }
-      ASSERT_TRUE(ready) << "openbox did not start";
+      wm_ = StartOpenbox(display_);
+      ASSERT_GT(wm_, 0) << "openbox did not start";
     }
   }
 
@@ -159,17 +80,9 @@ class RealWindow : public ::testing::TestWithParam<bool> {
     dir_.reset();
   }
 
-  std::vector<std::string> Env() const {
-    std::vector<std::string> env = LoopbackEnv(display_, dir_->host() + "/bin");
-    if (!proxy_.empty())
-      for (std::string& v : env)
-        if (v.find(DeadProxy()) != std::string::npos) v = v.substr(0, v.find('=') + 1) + proxy_;
-    return env;
-  }
-  std::vector<std::string> Xdotool(std::vector<std::string> args) const {
-    args.insert(args.begin(), "xdotool");
-    return OutputLines(args, Env());
-  }
+  // A local proxy stands for the network when a test sets one.
+  std::vector<std::string> Env() const { return WithProxy(LoopbackEnv(display_, dir_->host() + "/bin"), proxy_); }
+  std::vector<std::string> Xdotool(std::vector<std::string> args) const { return x_session::Xdotool(args, Env()); }
 
   void Start() {
     ASSERT_TRUE(dir_->WriteSettings(password_, check_, 0));
@@ -191,32 +104,11 @@ class RealWindow : public ::testing::TestWithParam<bool> {
     Pause(700);  // the offline tip and the first page settle
   }
 
-  Rect Geometry(const std::string& window) {
-    Rect r;
-    for (const std::string& line : Xdotool({"getwindowgeometry", window})) {
-      int a = 0, b = 0;
-      if (std::sscanf(line.c_str(), " Position: %d,%d", &a, &b) == 2) r.x = a, r.y = b;
-      if (std::sscanf(line.c_str(), " Geometry: %dx%d", &a, &b) == 2) r.w = a, r.h = b;
-    }
-    return r;
-  }
+  Rect Geometry(const std::string& window) { return WindowGeometry(window, Env()); }
   std::string WaitWindow(const std::string& title, int ms = 5000) {
-    for (int i = 0; i < ms / 50; ++i) {
-      std::vector<std::string> found = Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"});
-      if (!found.empty()) return found[0];
-      Pause(50);
-    }
-    return {};
+    return x_session::WaitWindow("^" + title + "$", Env(), ms);
   }
-  bool WaitGone(const std::string& window, int ms = 5000) {
-    for (int i = 0; i < ms / 50; ++i) {
-      bool shown = false;
-      for (const std::string& w : Xdotool({"search", "--onlyvisible", "--name", "."})) shown |= w == window;
-      if (!shown) return true;
-      Pause(50);
-    }
-    return false;
-  }
+  bool WaitGone(const std::string& window, int ms = 5000) { return x_session::WaitGone(window, Env(), ms); }
   // The window a window says it belongs to (WM_TRANSIENT_FOR), in decimal; empty if none.
   std::string OwnerOf(const std::string& window) {
     for (const std::string& line : OutputLines({"xprop", "-id", window, "WM_TRANSIENT_FOR"}, Env())) {
@@ -246,28 +138,14 @@ class RealWindow : public ::testing::TestWithParam<bool> {
     Xdotool({"mouseup", "1"});
     Pause(400);
   }
-  // A picture of part of the screen, taken with test_qt's grab mode.
+  // A picture of part of the screen.
   Image Grab(const Rect& r) {
-    const fs::path grabber = fs::path(VK_BINARY_DIR) / "test_qt";
     const fs::path file = fs::path(dir_->host()) / "grab.png";
-    std::vector<std::string> env = Env();
-    env.push_back("VK_GRAB_TO=" + file.string());
-    env.push_back("VK_GRAB_RECT=" + std::to_string(r.x) + "," + std::to_string(r.y) + "," + std::to_string(r.w) +
-                  "," + std::to_string(r.h));
-    fs::remove(file);
-    OutputLines({grabber.string(), "--gtest_filter=ScreenGrab.*"}, env);
-    std::ifstream in(file, std::ios::binary);
-    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return DecodePicture(bytes);
+    GrabScreen(fs::path(VK_BINARY_DIR) / "test_qt", r, file, Env());
+    return DecodePicture(FileBytes(file));
   }
   // Pixels of the skin's grey (192, 192, 192) in a picture: 0 while nothing is painted.
-  static int SkinPixels(const Image& image) {
-    if (image.empty()) return 0;
-    int n = 0;
-    const std::uint8_t* p = image.pixels();
-    for (int i = 0; i < image.width * image.height; ++i, p += 4) n += p[0] == 192 && p[1] == 192 && p[2] == 192;
-    return n;
-  }
+  static int SkinPixels(const Image& image) { return CountPixels(image, 192, 192, 192); }
 
   std::unique_ptr<FixtureRunDirectory> dir_;
   std::vector<FavoriteRecord> records_;
@@ -286,8 +164,8 @@ class RealWindow : public ::testing::TestWithParam<bool> {
 TEST_P(RealWindow, AHungNetworkNeitherFreezesNorBlanksTheStart) {
   if (!DefaultRouteUp()) GTEST_SKIP() << "the check asks the network only with a default route";
   X_SESSION_REQUIRE(fs::exists(fs::path(VK_BINARY_DIR) / "test_qt"), "needs test_qt to grab the screen");
-  HungProxy proxy;
-  proxy_ = proxy.url();
+  LocalHttpServer proxy(LocalHttpServer::kHang);
+  proxy_ = proxy.url("");
   Start();
   WaitMain();
   const int mappedAt = MsSince(started_);
@@ -313,7 +191,9 @@ TEST_P(RealWindow, AHungNetworkNeitherFreezesNorBlanksTheStart) {
 
   // Off the icon: the hover tip goes. The check gives up (8 s at most) and says so.
   MoveTo(w.x + w.w + 100, w.y + w.h + 100);
-  if (!tip.empty()) EXPECT_TRUE(WaitGone(tip, 3000));
+  if (!tip.empty()) {
+    EXPECT_TRUE(WaitGone(tip, 3000));
+  }
   const std::string offline = WaitWindow(kTip, 12000);
   const int offlineAt = MsSince(started_);
   ASSERT_FALSE(offline.empty()) << "no offline tip after the check gave up";

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "browser/fixture_run_directory.h"
-#include "support/x_session.h"
+#include "support/x_window.h"
 #include "ui/image.h"
 
 namespace fs = std::filesystem;
@@ -31,8 +31,6 @@ const char kTitle[] = "Vinkabo_Tamsor专用";
 const char kTip[] = "气球提示框1";
 const char kAppId[] = "com.vinkabo.Vinkabo";
 
-void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
 class WaylandSession : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -40,11 +38,7 @@ class WaylandSession : public ::testing::Test {
     X_SESSION_REQUIRE(OnPath("sway") && OnPath("swaymsg") && OnPath("grim"), "needs sway and grim");
     X_SESSION_REQUIRE(fs::exists(program), "the program is not built: " << program);
     dir_ = std::make_unique<FixtureRunDirectory>("wayland");
-    const fs::path run = dir_->host();
-    fs::copy_file(program, run / "vinkabo", fs::copy_options::overwrite_existing);
-    fs::create_directories(run / "bin");
-    std::ofstream(run / "bin" / "xdg-open") << "#!/bin/sh\nexit 0\n";
-    fs::permissions(run / "bin" / "xdg-open", fs::perms::owner_all);
+    InstallProgram(program, dir_->host());
     WriteSkin(*dir_);
     records_ = {Favorite(Text("alpha"), 0, 1), Favorite(Text("beta"), 0, 1)};
     ASSERT_TRUE(dir_->WriteFavorites(records_));
@@ -107,14 +101,8 @@ class WaylandSession : public ::testing::Test {
     const fs::path file = runtime_ / "shot.png";
     fs::remove(file);
     OutputLines({"grim", file.string()}, Env());
-    std::ifstream in(file, std::ios::binary);
-    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const Image image = DecodePicture(bytes);
-    if (image.empty()) return -1;
-    int n = 0;
-    const std::uint8_t* p = image.pixels();
-    for (int i = 0; i < image.width * image.height; ++i, p += 4) n += p[0] == 255 && p[1] == 255 && p[2] == 225;
-    return n;
+    const Image image = DecodePicture(FileBytes(file));
+    return image.empty() ? -1 : CountPixels(image, 255, 255, 225);
   }
 
   std::unique_ptr<FixtureRunDirectory> dir_;

@@ -1,6 +1,8 @@
 #pragma once
 // A one-thread HTTP listener on 127.0.0.1 for tests: it records every request it
-// receives and answers each with a fixed reply (or closes without one).
+// receives and answers each with a fixed reply (or closes without one); or, made with
+// kHang, it takes every connection and never answers, as a dead proxy or a captive
+// portal does, and notes when the other side gives up.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -17,21 +19,14 @@
 class LocalHttpServer {
  public:
   // An empty reply closes each connection as soon as the request has arrived.
-  explicit LocalHttpServer(std::string reply) : reply_(std::move(reply)) {
-    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(listener_, 8);
-    socklen_t length = sizeof address;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-  }
+  explicit LocalHttpServer(std::string reply) : reply_(std::move(reply)) { Listen(); }
+  struct Hang {};
+  static constexpr Hang kHang{};
+  explicit LocalHttpServer(Hang) : hang_(true) { Listen(); }
   ~LocalHttpServer() {
     stop_ = true;
     thread_.join();
+    for (int fd : held_) close(fd);
     close(listener_);
   }
 
@@ -43,8 +38,24 @@ class LocalHttpServer {
     std::lock_guard<std::mutex> lock(mu_);
     return requests_;
   }
+  // With kHang: connections taken, and those the other side has closed.
+  int accepted() const { return accepted_; }
+  int closedByClient() const { return closed_; }
 
  private:
+  void Listen() {
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(listener_, 16);
+    socklen_t length = sizeof address;
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { hang_ ? Hold() : Serve(); });
+  }
+
   void Serve() {
     while (!stop_) {
       pollfd wait{listener_, POLLIN, 0};
@@ -69,7 +80,34 @@ class LocalHttpServer {
     }
   }
 
+  // Reads what each held connection sends; one that reads as ended was closed by the client.
+  void Hold() {
+    while (!stop_) {
+      std::vector<pollfd> fds{{listener_, POLLIN, 0}};
+      for (int fd : held_) fds.push_back({fd, POLLIN, 0});
+      if (poll(fds.data(), fds.size(), 50) <= 0) continue;
+      std::vector<int> still;
+      for (size_t i = 1; i < fds.size(); ++i) {
+        char buffer[4096];
+        if ((fds[i].revents & (POLLIN | POLLHUP)) && recv(fds[i].fd, buffer, sizeof buffer, 0) <= 0) {
+          close(fds[i].fd);
+          ++closed_;
+        } else {
+          still.push_back(fds[i].fd);
+        }
+      }
+      if (fds[0].revents & POLLIN) {
+        int c = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (c >= 0) still.push_back(c), ++accepted_;
+      }
+      held_ = still;
+    }
+  }
+
   std::string reply_;
+  bool hang_ = false;
+  std::vector<int> held_;
+  std::atomic<int> accepted_{0}, closed_{0};
   int listener_ = -1;
   int port_ = 0;
   std::atomic<bool> stop_{false};

@@ -32,44 +32,9 @@
 
 #include "qt/web_box_view.h"
 #include "qt_test_support.h"
+#include "site_server.h"
 
 namespace {
-
-// Answers each path with its own body, in the test's event loop.
-class Site {
- public:
-  Site() {
-    server_.listen(QHostAddress::LocalHost, 0);
-    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-      while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        auto request = std::make_shared<QByteArray>();
-        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, request] {
-          *request += socket->readAll();
-          if (!request->contains("\r\n\r\n")) return;
-          const QByteArray path = request->split(' ').value(1);
-          auto it = files.find(path);
-          if (it == files.end()) {
-            socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-          } else {
-            socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + it->second.first + "\r\nContent-Length: " +
-                          QByteArray::number(it->second.second.size()) + "\r\nConnection: close\r\n\r\n");
-            socket->write(it->second.second);
-            ++answered;
-          }
-          socket->disconnectFromHost();
-        });
-      }
-    });
-  }
-  QUrl Page() const { return AdvertPageUrl("127.0.0.1", server_.serverPort()); }
-  void SetPage(const QByteArray& html) { files["/rj_gg/Vinkabo.html"] = {"text/html", html}; }
-
-  std::map<QByteArray, std::pair<QByteArray, QByteArray>> files;
-  int answered = 0;
-
- private:
-  QTcpServer server_;
-};
 
 // Ends the process with a message when the test has not finished in time: a frozen
 // window (or a read blocked for good) fails the test instead of hanging it.
@@ -151,7 +116,7 @@ TEST(WebBoxHostile, DeeplyNestedTablesAreNotShownAndNeverStallTheWindow) {
   TestApp();
   for (int levels : {200, 3000}) {
     Watchdog watchdog(60);
-    Site site;
+    SiteServer site;
     site.SetPage(NestedTables(levels));
     Box box;
     box.view.Load(site.Page());
@@ -168,7 +133,7 @@ TEST(WebBoxHostile, DeeplyNestedTablesAreNotShownAndNeverStallTheWindow) {
 
 TEST(WebBoxHostile, APageWithinTheLimitsStillShows) {
   TestApp();
-  Site site;
+  SiteServer site;
   site.SetPage(NestedTables(4) + QByteArray("<p>word </p>").repeated(200));
   Box box;
   box.view.Load(site.Page());
@@ -230,7 +195,7 @@ TEST(WebBoxHostile, NoResourceIsEverReadFromTheLocalFileSystem) {
   // it from the working directory: the run directory.
   const QString cwd = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(root));
-  Site site;
+  SiteServer site;
   site.SetPage(("<html><head><link rel=\"stylesheet\" href=\"" + root + "/style.css\"></head>"
                 "<body><img src=\"" + root + "/abs.png\"><img src=\"file://" + root + "/url.png\">"
                 "<img src=\"rel.png\"><img src=\"" + root + "/tall.png\">"
@@ -289,22 +254,13 @@ long ResidentMb() {
 TEST(WebBoxHostile, BigPicturesCannotFillMemory) {
   TestApp();
   // 4096 x 4096 of one colour: a few KB on the wire, 64 MB once decoded.
-  QImage big(4096, 4096, QImage::Format_RGB32);
-  big.fill(Qt::blue);
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  ASSERT_TRUE(big.save(&buffer, "PNG"));
-  big = QImage();
+  const QByteArray png = Png(4096, 4096, Qt::blue);
+  ASSERT_FALSE(png.isEmpty());
   ASSERT_LT(png.size(), WebBoxView::kPictureBytes);
-  Site site;
+  SiteServer site;
   // A banner within the page's pixels comes first and still shows.
-  QImage banner(800, 100, QImage::Format_RGB32);
-  banner.fill(Qt::green);
-  QByteArray bannerPng;
-  QBuffer bannerBuffer(&bannerPng);
-  bannerBuffer.open(QIODevice::WriteOnly);
-  ASSERT_TRUE(banner.save(&bannerBuffer, "PNG"));
+  const QByteArray bannerPng = Png(800, 100, Qt::green);
+  ASSERT_FALSE(bannerPng.isEmpty());
   site.files["/banner.png"] = {"image/png", bannerPng};
   QByteArray html = "<html><body><img src=\"/banner.png\"><br>";
   for (int i = 0; i < 64; ++i) {

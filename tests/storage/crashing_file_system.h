@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "forwarding_file.h"
 #include "platform/locked_file.h"
 
 namespace rftest {
@@ -44,29 +45,22 @@ class CrashingFileSystem : public FileSystem {
   int writes() const { return writes_; }
 
  private:
-  class File : public LockedFile {
+  class File : public ForwardingFile {
    public:
-    File(std::unique_ptr<LockedFile> real, CrashingFileSystem* fs) : real_(std::move(real)), fs_(fs) {}
-    int Read(std::int64_t o, void* d, std::size_t n, std::size_t* got) override { return real_->Read(o, d, n, got); }
+    File(std::unique_ptr<LockedFile> real, CrashingFileSystem* fs) : ForwardingFile(std::move(real)), fs_(fs) {}
     int Write(std::int64_t o, const void* d, std::size_t n) override {
       if (fs_->Reached()) {
-        if (fs_->torn_) real_->Write(o, d, n / 2);
+        if (fs_->torn_) ForwardingFile::Write(o, d, n / 2);
         _exit(kCrashedExitCode);
       }
-      return real_->Write(o, d, n);
+      return ForwardingFile::Write(o, d, n);
     }
-    int Length(std::int64_t* l) override { return real_->Length(l); }
     int Truncate(std::int64_t l) override {
       if (fs_->Reached()) _exit(kCrashedExitCode);
-      return real_->Truncate(l);
+      return ForwardingFile::Truncate(l);
     }
-    int Sync() override { return real_->Sync(); }
-    int Permissions(unsigned* m) override { return real_->Permissions(m); }
-    int Lock(std::int64_t o, std::int64_t l) override { return real_->Lock(o, l); }
-    int Unlock(std::int64_t o, std::int64_t l) override { return real_->Unlock(o, l); }
 
    private:
-    std::unique_ptr<LockedFile> real_;
     CrashingFileSystem* fs_;
   };
 

@@ -30,12 +30,6 @@ std::vector<OptionalFieldValue> Fields(const Values& v) {
   return {FieldValue(v.name), FieldValue(v.value), FieldValue(v.memo), FieldValue(v.note)};
 }
 
-Text Filler(std::size_t n, int seed) {
-  Text t(n, 'a');
-  for (std::size_t i = 0; i < n; ++i) t[i] = static_cast<char>('a' + (i * 7 + static_cast<std::size_t>(seed)) % 26);
-  return t;
-}
-
 // What a record may hold after the crash, by id: its old values, its new ones, or (for a
 // record the operation deletes) nothing.
 struct Allowed {

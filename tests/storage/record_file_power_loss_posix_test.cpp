@@ -29,12 +29,6 @@ std::vector<OptionalFieldValue> Fields(const Values& v) {
   return {FieldValue(v.name), FieldValue(v.value), FieldValue(v.memo)};
 }
 
-Text Filler(std::size_t n, int seed) {
-  Text t(n, 'a');
-  for (std::size_t i = 0; i < n; ++i) t[i] = static_cast<char>('a' + (i * 7 + static_cast<std::size_t>(seed)) % 26);
-  return t;
-}
-
 // A record's old and new values by id (nullopt: not there).
 struct Allowed {
   std::optional<Values> before, after;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "forwarding_file.h"
 #include "platform/locked_file.h"
 
 namespace rftest {
@@ -171,34 +172,28 @@ class RecordingFileSystem : public FileSystem {
   }
 
  private:
-  class File : public LockedFile {
+  class File : public ForwardingFile {
    public:
     File(std::unique_ptr<LockedFile> real, RecordingFileSystem* fs, int inode, std::string name)
-        : real_(std::move(real)), fs_(fs), inode_(inode), name_(std::move(name)) {}
-    int Read(std::int64_t o, void* d, std::size_t n, std::size_t* got) override { return real_->Read(o, d, n, got); }
+        : ForwardingFile(std::move(real)), fs_(fs), inode_(inode), name_(std::move(name)) {}
     int Write(std::int64_t o, const void* d, std::size_t n) override {
-      int rc = real_->Write(o, d, n);
+      int rc = ForwardingFile::Write(o, d, n);
       const auto* b = static_cast<const unsigned char*>(d);
       if (rc == kFileOk) fs_->Note({FileEvent::kWrite, inode_, name_, o, std::vector<unsigned char>(b, b + n)});
       return rc;
     }
-    int Length(std::int64_t* l) override { return real_->Length(l); }
     int Truncate(std::int64_t l) override {
-      int rc = real_->Truncate(l);
+      int rc = ForwardingFile::Truncate(l);
       if (rc == kFileOk) fs_->Note({FileEvent::kTruncate, inode_, name_, l, {}});
       return rc;
     }
     int Sync() override {
-      int rc = real_->Sync();
+      int rc = ForwardingFile::Sync();
       if (rc == kFileOk) fs_->Note({FileEvent::kSync, inode_, name_, 0, {}});
       return rc;
     }
-    int Permissions(unsigned* m) override { return real_->Permissions(m); }
-    int Lock(std::int64_t o, std::int64_t l) override { return real_->Lock(o, l); }
-    int Unlock(std::int64_t o, std::int64_t l) override { return real_->Unlock(o, l); }
 
    private:
-    std::unique_ptr<LockedFile> real_;
     RecordingFileSystem* fs_;
     int inode_;
     std::string name_;

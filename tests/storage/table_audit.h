@@ -13,6 +13,13 @@
 
 namespace rftest {
 
+// `n` letters of a pattern that `seed` shifts: memo text that differs between records.
+inline Text Filler(std::size_t n, int seed) {
+  Text t(n, 'a');
+  for (std::size_t i = 0; i < n; ++i) t[i] = static_cast<char>('a' + (i * 7 + static_cast<std::size_t>(seed)) % 26);
+  return t;
+}
+
 struct AuditedRecord {
   std::int32_t id = 0;  // negative: marked deleted
   std::vector<unsigned char> bytes;

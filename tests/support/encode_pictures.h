@@ -26,9 +26,10 @@ inline Bytes EncodePngRgba(int width, int height, const std::uint8_t* rgba) {
   return out;
 }
 
-// `pixels` holds width * height * components bytes: RGB (3) or grey (1).
+// `pixels` holds width * height * components bytes: RGB (3) or grey (1). A progressive
+// file takes libjpeg's own scans, or those of `script` when one is given.
 inline Bytes EncodeJpeg(int width, int height, int components, const std::uint8_t* pixels, int quality,
-                        bool progressive = false) {
+                        bool progressive = false, const std::vector<jpeg_scan_info>& script = {}) {
   jpeg_compress_struct c{};
   jpeg_error_mgr err{};
   c.err = jpeg_std_error(&err);
@@ -42,7 +43,12 @@ inline Bytes EncodeJpeg(int width, int height, int components, const std::uint8_
   c.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
   jpeg_set_defaults(&c);
   jpeg_set_quality(&c, quality, TRUE);
-  if (progressive) jpeg_simple_progression(&c);
+  if (!script.empty()) {
+    c.scan_info = script.data();
+    c.num_scans = static_cast<int>(script.size());
+  } else if (progressive) {
+    jpeg_simple_progression(&c);
+  }
   jpeg_start_compress(&c, TRUE);
   const std::size_t stride = static_cast<std::size_t>(width) * components;
   while (c.next_scanline < c.image_height) {

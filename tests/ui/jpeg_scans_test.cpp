@@ -36,31 +36,7 @@ Bytes ProgressiveGrey(bool refine, int* scans) {
   *scans = static_cast<int>(script.size());
 
   const std::vector<std::uint8_t> px = Grey();
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buffer, &size);
-  c.image_width = kSide;
-  c.image_height = kSide;
-  c.input_components = 1;
-  c.in_color_space = JCS_GRAYSCALE;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  c.scan_info = script.data();
-  c.num_scans = static_cast<int>(script.size());
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<std::uint8_t*>(px.data() + c.next_scanline * kSide);
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  Bytes out(buffer, buffer + size);
-  jpeg_destroy_compress(&c);
-  std::free(buffer);
-  return out;
+  return EncodeJpeg(kSide, kSide, 1, px.data(), 90, true, script);
 }
 
 // Start-of-scan markers in the file.

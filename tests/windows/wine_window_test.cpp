@@ -28,7 +28,7 @@
 #include "base/bytes.h"
 #include "forms/main_window.h"
 #include "ui/image.h"
-#include "support/x_session.h"
+#include "support/x_window.h"
 
 namespace fs = std::filesystem;
 using namespace x_session;
@@ -39,8 +39,6 @@ const char kTitle[] = "Vinkabo_Tamsor专用";
 // The page buttons on the site board: first, previous, next, last, 70 pixels apart.
 constexpr int kFirstPageButtonX = 320, kPageButtonGap = 70, kPageButtonY = 448;
 constexpr int kCommonFavorites = 31;  // one page of 30 and one more
-
-void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 std::string Env(const char* name) {
   const char* v = std::getenv(name);
@@ -74,9 +72,7 @@ class WineWindow : public ::testing::Test {
     ASSERT_TRUE(fs::exists(run_ / "数据库.edb")) << "the zip's Chinese names did not come out as such";
 
     opened_ = dir_ / "opened.txt";
-    std::ofstream(dir_ / "bin" / "xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << opened_.string()
-                                            << "'\nexit 0\n";
-    fs::permissions(dir_ / "bin" / "xdg-open", fs::perms::owner_all);
+    WriteStubXdgOpen(dir_ / "bin", opened_);
     // The X server first: the first wine process of a prefix starts its desktop, and a
     // desktop started without a display leaves the program no windows.
     display_ = x_.Start();
@@ -135,22 +131,9 @@ class WineWindow : public ::testing::Test {
     return env;
   }
   std::vector<std::string> Xdotool(std::vector<std::string> args) const {
-    args.insert(args.begin(), "xdotool");
-    return OutputLines(args, {display_});
+    return x_session::Xdotool(args, {display_});
   }
-
-  struct Rect {
-    int x = 0, y = 0, w = 0, h = 0;
-  };
-  Rect Geometry(const std::string& window) {
-    Rect r;
-    for (const std::string& line : Xdotool({"getwindowgeometry", window})) {
-      int a = 0, b = 0;
-      if (std::sscanf(line.c_str(), " Position: %d,%d", &a, &b) == 2) r.x = a, r.y = b;
-      if (std::sscanf(line.c_str(), " Geometry: %dx%d", &a, &b) == 2) r.w = a, r.h = b;
-    }
-    return r;
-  }
+  Rect Geometry(const std::string& window) { return WindowGeometry(window, {display_}); }
 
   // Press and release at a point of the site board, from where the window really is.
   void ClickOnBoard(int bx, int by) {
@@ -166,18 +149,7 @@ class WineWindow : public ::testing::Test {
   void ClickFirstIcon() { ClickOnBoard(55 + 25, 25 + 25); }
 
   // What the stub browser was given, waited for until `count` addresses came.
-  std::vector<std::string> Opened(size_t count, int ms = 20000) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < ms / 100; ++i) {
-      lines.clear();
-      std::ifstream in(opened_);
-      for (std::string line; std::getline(in, line);)
-        if (!line.empty()) lines.push_back(line);
-      if (lines.size() >= count) break;
-      Pause(100);
-    }
-    return lines;
-  }
+  std::vector<std::string> Opened(size_t count, int ms = 20000) { return WaitLines(opened_, count, ms, 100); }
 
   // The main window's _NET_WM_ICON: width, height, then ARGB pixels (the first icon only).
   std::vector<std::uint32_t> WindowIcon() const {
@@ -193,8 +165,7 @@ class WineWindow : public ::testing::Test {
     return values;
   }
   static Image ReadPicture(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return DecodePicture(Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    return DecodePicture(FileBytes(path));
   }
 
   std::string package_, edbtool_, prefix_, display_, main_, appIcons_;
