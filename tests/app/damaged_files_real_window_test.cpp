@@ -105,7 +105,7 @@ class DamagedFilesRealWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     program_ = fs::path(VK_BINARY_DIR) / "run" / "vinkabo";
-    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
+    X_SESSION_REQUIRE(OnPath("Xvfb") && OnPath("xdotool"), "needs Xvfb and xdotool");
     if (!fs::exists(program_)) GTEST_SKIP() << "the program is not built: " << program_;
     display_ = x_.Start();
     ASSERT_FALSE(display_.empty()) << "Xvfb did not start";

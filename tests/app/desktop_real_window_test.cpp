@@ -54,7 +54,7 @@ class RealDesktop : public ::testing::TestWithParam<bool> {
 
   void SetUp() override {
     const fs::path program = fs::path(VK_BINARY_DIR) / "run" / "vinkabo";
-    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
+    X_SESSION_REQUIRE(OnPath("Xvfb") && OnPath("xdotool"), "needs Xvfb and xdotool");
     if (UnderWindowManager() && !OnPath("openbox")) GTEST_SKIP() << "needs openbox";
     if (!fs::exists(program)) GTEST_SKIP() << "the program is not built: " << program;
     dir_ = std::make_unique<FixtureRunDirectory>(UnderWindowManager() ? "desktop_wm" : "desktop");

@@ -91,7 +91,9 @@ inline void Kill(pid_t& pid, int signal) {
   pid = -1;
 }
 
-// A private X server on a free display, which Xvfb picks and reports.
+// A private X server on a free display, which Xvfb picks and reports. It must not reset
+// when its last client leaves: a program connecting during that reset is refused, and Qt
+// aborts at start.
 class XServer {
  public:
   ~XServer() { Kill(pid_, SIGTERM); }
@@ -99,7 +101,7 @@ class XServer {
   std::string Start() {
     int fds[2];
     if (pipe(fds) != 0) return {};
-    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten",
+    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-noreset", "-screen", "0", "1280x1024x24", "-nolisten",
                   "tcp"},
                  {}, -1, fds[1]);
     close(fds[1]);

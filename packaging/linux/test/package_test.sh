@@ -86,7 +86,7 @@ printf '#!/bin/sh\nexit 0\n' >"$scratch/bin/xdg-open"
 chmod +x "$scratch/bin/xdg-open"
 fifo=$scratch/display
 mkfifo "$fifo"
-Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 5 -noreset -screen 0 1280x1024x24 -nolisten tcp 5>"$fifo" >/dev/null 2>&1 &
 xvfb=$!
 read -r display <"$fifo"
 [ -n "$display" ] || fatal "Xvfb did not start"
