@@ -77,14 +77,14 @@ clean:
 # scripts/install-windows-deps and scripts/build-windows-deps), tests run under wine. The
 # shipped data and the program's icon are the Linux generator's, the same bytes; the Linux
 # edbtool is what the byte-identity test compares edbtool.exe with.
-.PHONY: windows windows-deps windows-package windows-test
+.PHONY: windows windows-deps windows-package windows-installer windows-test
 windows-deps:
 	scripts/install-windows-deps
 	scripts/build-windows-deps
 
 windows: windows-deps
 	cmake --preset default >/dev/null
-	cmake --build --preset default -j$(JOBS) --target run_data edbtool test_wine_window windows_icon app_icons
+	cmake --build --preset default -j$(JOBS) --target run_data edbtool test_wine_window test_wine_installer windows_icon app_icons
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j$(JOBS)
 	find build/run -mindepth 1 -maxdepth 1 ! -name vinkabo -exec cp -rn {} build-windows/run/ \;
@@ -93,6 +93,12 @@ windows: windows-deps
 windows-package: windows
 	scripts/package-windows build-windows
 
-# The real-window test starts the program from the unzipped package.
-windows-test: windows-package
+# build-windows/vinkabo-<version>-setup.exe: the per-user installer (NSIS), made from the
+# same folder as the zip.
+windows-installer: windows-package
+	scripts/installer-windows build-windows
+
+# The real-window test starts the program from the unzipped package; the installer's test
+# installs, upgrades and removes the setup.
+windows-test: windows-installer
 	cd build-windows && ctest --output-on-failure -j$(JOBS)

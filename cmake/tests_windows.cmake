@@ -48,3 +48,14 @@ if(TARGET vinkabo)
   set_tests_properties(vinkabo_under_wine PROPERTIES TIMEOUT 600 ENVIRONMENT
     "VK_WINDOWS_PACKAGE=${CMAKE_BINARY_DIR}/vinkabo-windows.zip;VK_LINUX_EDBTOOL=${VK_LINUX_EDBTOOL};VK_WINEPREFIX=${CMAKE_BINARY_DIR}/wine-desktop;VK_APP_ICONS=${VK_LINUX_BUILD}/app-icons")
 endif()
+
+# The per-user setup (`make windows-installer`) under wine in a prefix made afresh each run:
+# install, the installed program's window, an upgrade over the running program that keeps
+# the user's data, uninstall. The version is the packages' own, as the setup's name has it.
+file(STRINGS ${CMAKE_SOURCE_DIR}/cmake/package.cmake vk_version_line REGEX "^set\\(VK_VERSION ")
+string(REGEX REPLACE "^set\\(VK_VERSION ([0-9.]+)\\)$" "\\1" vk_setup_version "${vk_version_line}")
+if(TARGET vinkabo)
+  add_test(NAME vinkabo_installer_under_wine COMMAND ${VK_LINUX_BUILD}/test_wine_installer)
+  set_tests_properties(vinkabo_installer_under_wine PROPERTIES TIMEOUT 600 ENVIRONMENT
+    "VK_WINDOWS_INSTALLER=${CMAKE_BINARY_DIR}/vinkabo-${vk_setup_version}-setup.exe;VK_WINDOWS_STAGE=${CMAKE_BINARY_DIR}/package/vinkabo;VK_LINUX_EDBTOOL=${VK_LINUX_EDBTOOL};VK_WINEPREFIX=${CMAKE_BINARY_DIR}/wine-installer")
+endif()
