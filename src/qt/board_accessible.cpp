@@ -4,6 +4,7 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QPointer>
+#include <QTimer>
 #include <map>
 #include <optional>
 
@@ -136,9 +137,36 @@ class SpriteAccessible final : public QAccessibleInterface,
 // The board itself: a panel whose children are its described sprites.
 class BoardAccessible final : public QAccessibleWidget {
  public:
-  explicit BoardAccessible(BoardWidget* board) : QAccessibleWidget(board, QAccessible::Grouping) {}
+  explicit BoardAccessible(BoardWidget* board) : QAccessibleWidget(board, QAccessible::Grouping) {
+    told_ = Items();
+  }
   ~BoardAccessible() override {
     for (const auto& [sprite, id] : ids_) QAccessible::deleteAccessibleInterface(id);
+  }
+
+  // Tells the screen reader what changed since it was last told: sprites gone, sprites
+  // new (a page turned), names changed (the page label).
+  void TellChanges() {
+    const std::vector<BoardItem> now = ShownItemsNow();
+    for (const BoardItem& old : told_) {
+      auto it = ids_.find(old.sprite);
+      if (Find(now, old.sprite) || it == ids_.end()) continue;
+      if (QAccessibleInterface* child = QAccessible::accessibleInterface(it->second)) {
+        QAccessibleEvent gone(child, QAccessible::ObjectDestroyed);
+        QAccessible::updateAccessibility(&gone);
+      }
+    }
+    for (const BoardItem& item : now) {
+      const BoardItem* old = Find(told_, item.sprite);
+      if (!old) {
+        QAccessibleEvent added(ChildFor(item.sprite), QAccessible::ObjectCreated);
+        QAccessible::updateAccessibility(&added);
+      } else if (old->name != item.name) {
+        QAccessibleEvent renamed(ChildFor(item.sprite), QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&renamed);
+      }
+    }
+    told_ = Items();
   }
 
   int childCount() const override { return static_cast<int>(Items().size()); }
@@ -168,11 +196,19 @@ class BoardAccessible final : public QAccessibleWidget {
 
  private:
   BoardWidget* Board() const { return static_cast<BoardWidget*>(widget()); }
+  std::vector<BoardItem> ShownItemsNow() const {
+    SpriteBoardModel* m = Board()->Model();
+    return m ? ShownItems(*m) : std::vector<BoardItem>{};
+  }
+  static const BoardItem* Find(const std::vector<BoardItem>& items, int sprite) {
+    for (const BoardItem& item : items)
+      if (item.sprite == sprite) return &item;
+    return nullptr;
+  }
 
   // The items now; children of sprites that are gone are let go here.
   std::vector<BoardItem> Items() const {
-    SpriteBoardModel* m = Board()->Model();
-    std::vector<BoardItem> items = m ? ShownItems(*m) : std::vector<BoardItem>{};
+    std::vector<BoardItem> items = ShownItemsNow();
     for (auto it = ids_.begin(); it != ids_.end();) {
       bool shown = false;
       for (const BoardItem& item : items) shown = shown || item.sprite == it->first;
@@ -195,6 +231,7 @@ class BoardAccessible final : public QAccessibleWidget {
   }
 
   mutable std::map<int, QAccessible::Id> ids_;  // sprite id -> registered child
+  std::vector<BoardItem> told_;                  // as the screen reader last heard them
 };
 
 QAccessibleInterface* Factory(const QString&, QObject* object) {
@@ -207,6 +244,20 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
 }
 
 }  // namespace
+
+void BoardChanged(BoardWidget* board) {
+  static const char kPending[] = "vkAccessibleChangePending";
+  if (!QAccessible::isActive() || board->property(kPending).toBool()) return;
+  // A page turn changes a hundred sprites: they are told once, when it is done.
+  board->setProperty(kPending, true);
+  QPointer<BoardWidget> b = board;
+  QTimer::singleShot(0, board, [b] {
+    if (!b) return;
+    b->setProperty(kPending, false);
+    if (auto* iface = dynamic_cast<BoardAccessible*>(QAccessible::queryAccessibleInterface(b.data())))
+      iface->TellChanges();
+  });
+}
 
 void InstallBoardAccessibility() {
   static const bool installed = [] {

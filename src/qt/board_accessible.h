@@ -6,3 +6,8 @@
 
 // Installs the factory once; the boards' peers call it when they are made.
 void InstallBoardAccessibility();
+
+class BoardWidget;
+// The board's sprites changed: once the event loop is back, a screen reader that is
+// listening hears which came, went or were renamed.
+void BoardChanged(BoardWidget* board);

@@ -24,6 +24,7 @@ BoardWidget::BoardWidget(SpriteBoardModel& model, QWidget* parent)
   resize(model.width, model.height);
   model.areaInvalidated = [this](const BoardRect& r) {
     update(QRect(r.left, r.top, r.width, r.height));
+    BoardChanged(this);
   };
 }
 

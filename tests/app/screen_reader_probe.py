@@ -5,6 +5,8 @@
                                              one line per object: depth, role, name,
                                              description, actions (tab-separated)
   screen_reader_probe.py press TITLE NAME    runs the action of the push button NAME
+  screen_reader_probe.py listen TITLE NAME   presses NAME and prints, for 3 s, the change
+                                             events heard: kind, then the object's name
 
 Waits up to 60 s for the frame; exits 2 when it never shows, 3 when NAME is not there.
 """
@@ -60,11 +62,35 @@ def main():
             print("\t".join(f.replace("\t", " ").replace("\n", " ") for f in fields))
         return 0
     name = sys.argv[3]
+    button = None
     for _, node in walk(frame):
         if node.getRoleName() == "push button" and node.name == name:
-            node.queryAction().doAction(0)
-            return 0
-    return 3
+            button = node
+            break
+    if button is None:
+        return 3
+    if mode == "press":
+        button.queryAction().doAction(0)
+        return 0
+    return listen(button)
+
+
+def listen(button):
+    from gi.repository import GLib
+
+    def heard(event):
+        try:
+            name = event.any_data.name if event.type.startswith("object:children-changed") else event.source.name
+        except Exception:  # the object may be gone already
+            name = ""
+        print("%s\t%s" % (event.type, name), flush=True)
+
+    for kind in ("object:children-changed", "object:property-change:accessible-name"):
+        pyatspi.Registry.registerEventListener(heard, kind)
+    GLib.timeout_add(300, lambda: button.queryAction().doAction(0) and False)
+    GLib.timeout_add(3300, lambda: pyatspi.Registry.stop() or False)
+    pyatspi.Registry.start()
+    return 0
 
 
 if __name__ == "__main__":

@@ -216,6 +216,13 @@ TEST_F(ScreenReaderRealWindow, ReadsTheBoardsAndPressesWhatItNames) {
   EXPECT_NE(nullptr, Named(tree, "push button", "site34"));
   EXPECT_EQ(nullptr, Named(tree, "push button", "site7")) << "page 1's tiles are gone";
 
+  // A listening screen reader hears a page turn: the new tiles come, the label is renamed.
+  const std::vector<std::string> heard =
+      OutputLines({kPython, VK_SOURCE_DIR "/tests/app/screen_reader_probe.py", "listen", kTitle, "首页"}, Env());
+  auto Heard = [&heard](const std::string& line) { return std::find(heard.begin(), heard.end(), line) != heard.end(); };
+  EXPECT_TRUE(Heard("object:children-changed:add\tsite29")) << "page 1's last tile came back";
+  EXPECT_TRUE(Heard("object:property-change:accessible-name\t" + label1));
+
   // A category button chooses its list: 学习 holds the favorites of category 0.
   ASSERT_TRUE(Press("学习"));
   tree = DumpUntil([&](const std::vector<Node>& n) { return Named(n, "label", "第1页，共1页"); });
