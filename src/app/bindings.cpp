@@ -9,6 +9,7 @@
 #include "app/program_entry.h"
 #include "app/start_up.h"
 #include "browser/account_viewer.h"
+#include "browser/board_description.h"
 #include "browser/category_bar.h"
 #include "browser/tile_events.h"
 #include "editor/add_page.h"
@@ -39,6 +40,9 @@ void BindMainWindow(Program& p) {
   Bind(w.动画框1.model.events.pointerEntered, p, TileEntered);
   Bind(w.动画框1.model.events.pointerLeft, p, TileLeft);
   Bind(w.按钮_关闭帐号密码显示.onClicked, p, HideAccountViewer);
+  // What a screen reader hears of the two boards.
+  w.动画框_分类.model.describeItems = [&p] { return CategoryBarItems(p); };
+  w.动画框1.model.describeItems = [&p] { return SiteBoardItems(p); };
   // The editor panel and the settings button.
   Bind(w.图形按钮_添加.onClicked, p, OpenAddPage);
   Bind(w.按钮_添加_确认添加.onClicked, p, ConfirmAdd);

@@ -1,5 +1,7 @@
 #include "qt/board_widget.h"
 
+#include "qt/board_accessible.h"
+
 #include <QImage>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -15,12 +17,14 @@ int Pixel(double v) { return static_cast<int>(std::floor(v)); }
 
 BoardWidget::BoardWidget(SpriteBoardModel& model, QWidget* parent)
     : QWidget(parent), model_(&model), alive_(model.Liveness()) {
+  InstallBoardAccessibility();
   setMouseTracking(true);
   // Every pixel comes from the surface: Qt need not clear behind it.
   setAttribute(Qt::WA_OpaquePaintEvent);
   resize(model.width, model.height);
   model.areaInvalidated = [this](const BoardRect& r) {
     update(QRect(r.left, r.top, r.width, r.height));
+    BoardChanged(this);
   };
 }
 

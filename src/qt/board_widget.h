@@ -19,6 +19,7 @@ class BoardWidget : public QWidget {
 
   // What the board looks like, as last painted.
   const Surface& surface() const { return surface_; }
+  SpriteBoardModel* Model() const;  // null once the model is gone
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -29,8 +30,6 @@ class BoardWidget : public QWidget {
   void leaveEvent(QEvent* event) override;
 
  private:
-  SpriteBoardModel* Model() const;  // null once the model is gone
-
   SpriteBoardModel* model_;
   std::weak_ptr<void> alive_;
   Surface surface_;

@@ -14,6 +14,7 @@
 
 #include "base/bytes.h"
 #include "base/text.h"
+#include "ui/board_items.h"
 #include "ui/image.h"
 #include "ui/text_rasterizer.h"
 
@@ -107,6 +108,8 @@ class SpriteBoardModel {
   bool disabled = false;  // true: pointer input is ignored, no events reported
   TextRasterizer* rasterizer;  // renders sprite texts; null: texts show nothing
   SpriteBoardEvents events;
+  // What the sprites mean, for a screen reader (ui/board_items.h); unset: nothing.
+  std::function<std::vector<BoardItem>()> describeItems;
 
   // --- operations ---
   // Creates a sprite from the template's current settings (null: an empty sprite)

@@ -7,7 +7,9 @@
 #include <memory>
 #include <vector>
 
+#include "ui/board_items.h"
 #include "ui/compositor.h"
+#include "win32/board_accessible.h"
 #include "win32/parts.h"
 #include "win32/window_class.h"
 
@@ -196,6 +198,12 @@ LRESULT CALLBACK BoardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_MOUSELEAVE:
       Leave(hwnd, s);
+      return 0;
+    case WM_GETOBJECT:
+      // A screen reader asks for the sprites behind the surface.
+      return AnswerGetObject(hwnd, wp, lp, [weak = std::weak_ptr<BoardState>(s)] { return Model(weak.lock()); });
+    case kPressSpriteMessage:
+      if (SpriteBoardModel* m = InputModel(hwnd, s)) PressSprite(*m, static_cast<int>(wp));
       return 0;
     default:
       return DefWindowProcW(hwnd, msg, wp, lp);
