@@ -5,9 +5,10 @@
 
 namespace {
 
-// Where the typed text stands: left of the page label, on the row of the page buttons.
+// Where the typed text stands: below the fifth row of tiles, above the page buttons and
+// clear of the add button, which lies over the board's bottom left corner.
 constexpr int kTypedX = 10;
-constexpr int kTypedY = 455;
+constexpr int kTypedY = 424;
 
 void ShowTyped(Program& program) {
   MainWindow& w = program.mainWindow;
