@@ -1,6 +1,7 @@
 #include "browser/board_keys.h"
 
 #include "browser/find_by_typing.h"
+#include "browser/site_board.h"
 #include "browser/tile_light.h"
 
 namespace {
@@ -32,8 +33,12 @@ bool PressCategoryButton(Program& program, int k) {
 bool Return(Program& program) {
   const int lit = LitSlot(program.state);
   if (lit != 0) return PressTileIcon(program, lit);
-  // A search opens the first favorite it shows.
-  if (Searching(program.state)) return PressTileIcon(program, 1) || true;
+  // A search opens the first favorite it found, on page 1 of its list.
+  if (Searching(program.state)) {
+    if (program.state.currentPage > 1) ShowPage(program, 1);
+    PressTileIcon(program, 1);
+    return true;
+  }
   return false;
 }
 

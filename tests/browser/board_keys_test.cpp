@@ -84,6 +84,14 @@ TEST(FindByTyping, MatchesShowInFileOrderAsPages) {
   EXPECT_EQ(h.Label(), "3/3");
   ASSERT_EQ(h.state().tiles.size(), 10u);
   EXPECT_EQ(h.NameOnTile(10), "x70");
+  // Turned with the pointer, nothing lit: Return still opens the first favorite found.
+  ASSERT_TRUE(h.PressPageButton(2));
+  EXPECT_EQ(LitSlot(h.state()), 0);
+  h.Press(Key(BoardKeyCode::kReturn));
+  EXPECT_EQ(h.Label(), "3/1");
+  ASSERT_EQ(h.Opened().size(), 1u);
+  EXPECT_EQ(h.Opened()[0], "http://x1.example/");
+  h.Press(Key(BoardKeyCode::kEnd));
   h.TypeEach("7");  // "x7": x7 and x70
   EXPECT_EQ(h.state().categoryRecords.size(), 2u);
   h.Press(Key(BoardKeyCode::kEscape));
