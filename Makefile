@@ -84,7 +84,7 @@ windows-deps:
 
 windows: windows-deps
 	cmake --preset default >/dev/null
-	cmake --build --preset default -j$(JOBS) --target run_data edbtool test_wine_window test_wine_installer windows_icon app_icons
+	cmake --build --preset default -j$(JOBS) --target run_data edbtool test_wine_window test_wine_installer windows_icon app_icons pinyin_table
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j$(JOBS)
 	find build/run -mindepth 1 -maxdepth 1 ! -name vinkabo -exec cp -rn {} build-windows/run/ \;

@@ -10,8 +10,10 @@
 #include "app/start_up.h"
 #include "browser/account_viewer.h"
 #include "browser/board_description.h"
+#include "browser/board_keys.h"
 #include "browser/category_bar.h"
 #include "browser/tile_events.h"
+#include "browser/tile_light.h"
 #include "editor/add_page.h"
 #include "editor/file_picker.h"
 #include "editor/manager_gate.h"
@@ -39,6 +41,8 @@ void BindMainWindow(Program& p) {
   w.动画框1.model.events.leftPressed = [&p](int sprite) { TilePressed(p, sprite, ManagerLoginGate); };
   Bind(w.动画框1.model.events.pointerEntered, p, TileEntered);
   Bind(w.动画框1.model.events.pointerLeft, p, TileLeft);
+  Bind(w.动画框1.model.events.pointerMoved, p, BoardPointerMoved);  // the pointer takes the light over
+  w.动画框1.model.events.keyPressed = [&p](const BoardKey& key) { return BoardKeyPressed(p, key); };
   Bind(w.按钮_关闭帐号密码显示.onClicked, p, HideAccountViewer);
   // What a screen reader hears of the two boards.
   w.动画框_分类.model.describeItems = [&p] { return CategoryBarItems(p); };

@@ -1,6 +1,7 @@
 #include "browser/category_bar.h"
 
 #include "base/paths.h"
+#include "browser/find_by_typing.h"
 #include "browser/list_access.h"
 #include "browser/program_sound.h"
 #include "browser/site_board.h"
@@ -63,5 +64,6 @@ void CategoryLeft(Program& program, int sprite, int) {
 void CategoryPressed(Program& program, int sprite) {
   int k = ButtonOf(program, sprite);
   if (k == 0) return;
+  ForgetSearch(program);  // the chosen category replaces the search, which gives nothing back
   SelectCategory(program, k - 1);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "program/keyboard_state.h"
 #include "storage/records.h"
 
 // The four sprites that show one favorite on the site board.
@@ -34,4 +35,5 @@ struct AppState {
   // The settings table could not be read at start-up: the main copy says nothing about
   // the password, so whatever it guards stays shut for this run.
   bool settingsUnreadable = false;
+  KeyboardState keyboard;  // find by typing and the lit tile
 };

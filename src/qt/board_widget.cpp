@@ -1,12 +1,20 @@
 #include "qt/board_widget.h"
 
-#include "qt/board_accessible.h"
-
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
 #include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <cmath>
+
+#include "qt/board_accessible.h"
+#include "qt/board_keys_qt.h"
 
 namespace {
 
@@ -26,6 +34,8 @@ BoardWidget::BoardWidget(SpriteBoardModel& model, QWidget* parent)
     update(QRect(r.left, r.top, r.width, r.height));
     BoardChanged(this);
   };
+  // The window's keys reach whichever of its widgets has the focus, or none.
+  if (qApp) qApp->installEventFilter(this);
 }
 
 BoardWidget::~BoardWidget() {
@@ -105,6 +115,22 @@ void BoardWidget::mouseMoveEvent(QMouseEvent* event) {
     m->PointerMove(x, y, (event->buttons() & Qt::LeftButton) != 0);
   else
     m->PointerLeftBoard();
+}
+
+bool BoardWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  auto* target = qobject_cast<QWidget*>(watched);
+  if (!target || target->window() != window() || !isVisible()) return false;
+  // Text typed into a box is the box's; the web box only shows a page.
+  auto* textEdit = qobject_cast<QTextEdit*>(target);
+  if (qobject_cast<QLineEdit*>(target) || (textEdit && !textEdit->isReadOnly()) ||
+      qobject_cast<QPlainTextEdit*>(target) || qobject_cast<QAbstractSpinBox*>(target) ||
+      qobject_cast<QComboBox*>(target))
+    return false;
+  SpriteBoardModel* m = Model();
+  if (!m || !m->events.keyPressed) return false;
+  const BoardKey key = BoardKeyOf(*static_cast<QKeyEvent*>(event));
+  return key.code != BoardKeyCode::kNone && m->KeyPressed(key);
 }
 
 void BoardWidget::leaveEvent(QEvent* event) {

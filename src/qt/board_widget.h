@@ -5,6 +5,9 @@
 // The widget never owns the model. A board handler may destroy the window, and with it
 // the model, in the middle of an event: the widget then stops touching the model and
 // goes on showing the last picture until it is deleted itself.
+//
+// Keys pressed anywhere in its window (but in a text box) go to the board first, when
+// the program listens for them there.
 
 #include <QWidget>
 #include <memory>
@@ -28,6 +31,7 @@ class BoardWidget : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   SpriteBoardModel* model_;

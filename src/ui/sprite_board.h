@@ -15,6 +15,7 @@
 #include "base/bytes.h"
 #include "base/text.h"
 #include "ui/board_items.h"
+#include "ui/board_key.h"
 #include "ui/image.h"
 #include "ui/text_rasterizer.h"
 
@@ -87,6 +88,8 @@ struct SpriteBoardEvents {
   std::function<void(int sprite, int pressed)> pointerLeft;    // 6
   std::function<void(int x, int y, int pressed)> pointerMoved; // 7
   std::function<void(int sprite)> toBeDeleted;                 // 10
+  // A key pressed while the board's window is active; true when the board used it.
+  std::function<bool(const BoardKey& key)> keyPressed;
 };
 
 class SpriteBoardModel {
@@ -163,6 +166,9 @@ class SpriteBoardModel {
   // went away) calls this first, so the press lands on the sprite the program last
   // heard entered. False when a handler destroyed the board.
   bool PointerAt(int x, int y);
+
+  // --- keys, fed by the peer: false when the board is disabled or did not use the key ---
+  bool KeyPressed(const BoardKey& key) { return !disabled && events.keyPressed && events.keyPressed(key); }
 
   // --- repainting, read by the peer ---
   // Told every area that becomes dirty (already clipped), so the peer can schedule a

@@ -10,6 +10,7 @@
 #include "ui/board_items.h"
 #include "ui/compositor.h"
 #include "win32/board_accessible.h"
+#include "win32/board_keys_win32.h"
 #include "win32/parts.h"
 #include "win32/window_class.h"
 
@@ -153,6 +154,19 @@ void Leave(HWND hwnd, const StateRef& s) {
   if (SpriteBoardModel* m = Model(s)) m->PointerLeftBoard();
 }
 
+bool CtrlHeld() { return GetKeyState(VK_CONTROL) < 0; }
+
+// A key for the board: true when the program used it.
+bool Key(HWND hwnd, const StateRef& s, const BoardKey& key) {
+  SpriteBoardModel* m = InputModel(hwnd, s);
+  return m && key.code != BoardKeyCode::kNone && m->KeyPressed(key);
+}
+
+bool HearsKeys(const StateRef& s) {
+  SpriteBoardModel* m = Model(s);
+  return m && m->events.keyPressed;
+}
+
 LRESULT CALLBACK BoardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
@@ -162,6 +176,8 @@ LRESULT CALLBACK BoardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCDESTROY) {
     auto* holder = reinterpret_cast<StateRef*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    HWND parent = GetParent(hwnd);
+    if (parent && GetPropW(parent, kKeyBoardProperty) == hwnd) RemovePropW(parent, kKeyBoardProperty);
     if (holder) {
       if (SpriteBoardModel* m = Model(*holder)) m->areaInvalidated = nullptr;
       delete holder;
@@ -178,8 +194,19 @@ LRESULT CALLBACK BoardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;  // every pixel comes from the surface
     case WM_LBUTTONDOWN:
+      if (HearsKeys(s)) SetFocus(hwnd);  // as a control takes the focus it was clicked for
       ButtonDown(hwnd, s, x, y, true, false);
       return 0;
+    case WM_GETDLGCODE:
+      // The dialog keys (arrows, Return, Escape) and typed text are the board's own.
+      if (HearsKeys(s)) return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS;
+      return DefWindowProcW(hwnd, msg, wp, lp);
+    case WM_KEYDOWN:
+      if (Key(hwnd, s, BoardKeyOfKeyDown(wp, CtrlHeld()))) return 0;
+      return DefWindowProcW(hwnd, msg, wp, lp);
+    case WM_CHAR:
+      if (Key(hwnd, s, BoardKeyOfChar(wp, CtrlHeld()))) return 0;
+      return DefWindowProcW(hwnd, msg, wp, lp);
     case WM_LBUTTONDBLCLK:
       ButtonDown(hwnd, s, x, y, true, true);
       return 0;
@@ -245,5 +272,7 @@ HWND CreateBoardWindow(SpriteBoard& board, HWND parent, std::shared_ptr<bool> al
     InvalidateRect(hwnd, &area, FALSE);
   };
   board.model.InvalidateAll();
+  // The window's keys are sent on here when it gets the focus itself.
+  if (board.model.events.keyPressed) SetPropW(parent, kKeyBoardProperty, hwnd);
   return hwnd;
 }

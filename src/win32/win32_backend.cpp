@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "base/wide_text.h"
+#include "win32/board_keys_win32.h"
 #include "win32/control_peers.h"
 #include "win32/window_class.h"
 
@@ -92,6 +93,13 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         o->model->UserMoved(rc.left, rc.top);
       }
       return 0;
+    case WM_SETFOCUS:
+      // The window's keys go to the board that hears them (find by typing, the arrows).
+      if (HWND board = static_cast<HWND>(GetPropW(hwnd, kKeyBoardProperty)); board && IsWindowVisible(board)) {
+        SetFocus(board);
+        return 0;
+      }
+      break;
     case WM_CLOSE:
       // Closed by its frame (or Alt+F4): the window is destroyed as if the program had
       // done it; the backend then hides and destroys the HWND.
