@@ -130,7 +130,10 @@ class Button : public Control {
 class GraphicButton : public Control {
  public:
   static constexpr ControlKind kKind = ControlKind::GraphicButton;
-  GraphicButton(const char* name, ControlRect r) : Control(ControlKind::GraphicButton, name, r) {}
+  // spokenName: what a screen reader says for a button that shows only pictures.
+  GraphicButton(const char* name, ControlRect r, Text spokenName = {})
+      : Control(ControlKind::GraphicButton, name, r), spokenName_(std::move(spokenName)) {}
+  const Text& spokenName() const { return spokenName_; }
   const Bytes& normalPicture() const { return normal_; }
   const Bytes& hoverPicture() const { return hover_; }
   const Bytes& pressedPicture() const { return pressed_; }
@@ -145,6 +148,7 @@ class GraphicButton : public Control {
  private:
   Bytes normal_, hover_, pressed_;
   int version_ = 0;
+  Text spokenName_;
 };
 
 struct Gradient {

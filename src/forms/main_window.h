@@ -15,7 +15,7 @@ struct MainWindow : Window {
   // Top-level controls.
   BalloonTip 气球提示框1{"气球提示框1", {192, 0, 416, 104}};
   Button 按钮2{"按钮2", {667, 3, 80, 20}, GBK("设置/改密码")};
-  GraphicButton 图形按钮_添加{"图形按钮_添加", {56, 595, 80, 30}};
+  GraphicButton 图形按钮_添加{"图形按钮_添加", {56, 595, 80, 30}, GBK("添加收藏")};
   TabControl 选择夹1{"选择夹1", {200, 192, 432, 296}, {GBK("修改/删除"), GBK("添加")}};
   SpriteTemplate 动画物体_修改{"动画物体_修改", {120, 192, 32, 24}};
   Button 按钮1{"按钮1", {760, 3, 32, 20}, GBK("关闭")};

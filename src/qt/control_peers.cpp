@@ -240,6 +240,7 @@ void ButtonPeer::mouseMoveEvent(QMouseEvent* event) {
 GraphicButtonPeer::GraphicButtonPeer(GraphicButton& model, Liveness alive, QWidget* parent)
     : QAbstractButton(parent), model_(model), alive_(std::move(alive)) {
   setMouseTracking(true);
+  setAccessibleName(U(model_.spokenName()));
   QObject::connect(this, &QAbstractButton::clicked, this, [this] {
     if (*alive_) model_.UserClick();
   });

@@ -72,7 +72,8 @@ class GraphicButtonPeer : public ControlPeer {
  public:
   GraphicButtonPeer(GraphicButton& model, OpenWindow& window, HWND parent)
       : ControlPeer(model, window, nullptr) {
-    Attach(MakeChild(kGraphicButtonClass, L"", 0, 0, parent), nullptr);
+    // The text is never painted; it is the name a screen reader reads.
+    Attach(MakeChild(kGraphicButtonClass, WideFromGbk(model.spokenName()).c_str(), 0, 0, parent), nullptr);
   }
 
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -202,6 +202,8 @@ TEST_F(ScreenReaderRealWindow, ReadsTheBoardsAndPressesWhatItNames) {
   EXPECT_NE(buttons.end(), at) << "the 30 tiles of page 1, in slot order";
   EXPECT_EQ(nullptr, Named(tree, "push button", "site30")) << "page 2 is not on the board";
   for (const char* page : {"首页", "上一页", "下一页", "尾页"}) EXPECT_NE(nullptr, Named(tree, "push button", page)) << page;
+  // The window's own buttons, the picture-only one included.
+  for (const char* button : {"添加收藏", "设置/改密码", "关闭"}) EXPECT_NE(nullptr, Named(tree, "push button", button)) << button;
   EXPECT_NE(nullptr, Named(tree, "label", label1));
 
   // A tile's icon opens its address, as a click does.
