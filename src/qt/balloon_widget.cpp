@@ -144,11 +144,8 @@ void BalloonWidget::ClearInputRegion() {
   // so the balloon would take the pointer over its whole rectangle. A window's mask is
   // its surface's input region there (nothing else: no drawing is cut), and the
   // compositor clips it to the surface: a mask wholly outside leaves no input at all.
-  // Each show brings a new surface, and Qt skips a mask it has set already: clear first.
-  QWindow* window = windowHandle();
-  if (!window) return;
-  window->setMask(QRegion());
-  window->setMask(QRegion(-2, -2, 1, 1));
+  // (Qt gives each later surface of a shown-again window the same mask.)
+  if (QWindow* window = windowHandle()) window->setMask(QRegion(-2, -2, 1, 1));
 }
 
 QPainterPath BalloonWidget::Shape(const BalloonLayout& l, QPoint origin) {
