@@ -132,8 +132,20 @@ void BalloonWidget::Tick() {
     stroker.setWidth(2);
     setMask(QRegion(outline.united(stroker.createStroke(outline)).toFillPolygon().toPolygon()));
   }
-  if (!isVisible()) show();
+  if (!isVisible()) {
+    show();
+    if (!PositionsKnown()) ClearInputRegion();
+  }
   if (changed) update();
+}
+
+void BalloonWidget::ClearInputRegion() {
+  // Qt's Wayland windows (Qt 6.4) send no input region for Qt::WindowTransparentForInput,
+  // so the balloon would take the pointer over its whole rectangle. A window's mask is
+  // its surface's input region there (nothing else: no drawing is cut), and the
+  // compositor clips it to the surface: a mask wholly outside leaves no input at all.
+  // (Qt gives each later surface of a shown-again window the same mask.)
+  if (QWindow* window = windowHandle()) window->setMask(QRegion(-2, -2, 1, 1));
 }
 
 QPainterPath BalloonWidget::Shape(const BalloonLayout& l, QPoint origin) {

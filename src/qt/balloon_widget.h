@@ -47,6 +47,10 @@ class BalloonWidget : public QWidget {
   // The bubble and its pointer, in the widget's coordinates when it sits at `origin`.
   static QPainterPath Shape(const BalloonLayout& layout, QPoint origin);
 
+  // Gives the shown window's surface an empty input region (Wayland): clicks and moves
+  // go to what lies below.
+  void ClearInputRegion();
+
   // The area of the owner window, in the coordinates pop-up points are given in.
   BalloonRect OwnerArea() const;
 

@@ -78,7 +78,7 @@ std::int64_t SteadyClockMs() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-Win32BalloonWindow::Win32BalloonWindow(BalloonTipModel& model, std::function<std::int64_t()> clock)
+Win32BalloonWindow::Win32BalloonWindow(BalloonTipModel& model, std::function<std::int64_t()> clock, HWND owner)
     : model_(model), clock_(clock ? std::move(clock) : SteadyClockMs) {
   font_ = BalloonFont();
   if (RegisterBalloonClass(&Win32BalloonWindow::Proc)) {
@@ -87,7 +87,7 @@ Win32BalloonWindow::Win32BalloonWindow(BalloonTipModel& model, std::function<std
     // or a move from what lies below it (the hovered icon, the modify buttons).
     hwnd_ = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST |
                                 WS_EX_TRANSPARENT,
-                            kBalloonClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                            kBalloonClass, L"", WS_POPUP, 0, 0, 1, 1, owner, nullptr,
                             GetModuleHandleW(nullptr), this);
     if (hwnd_) SetLayeredWindowAttributes(hwnd_, 0, 0, LWA_ALPHA);
   }
@@ -232,12 +232,16 @@ LRESULT CALLBACK Win32BalloonWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
       break;
     case WM_ERASEBKGND:
       return 1;  // the paint fills the whole shape
+    case WM_NCDESTROY:
+      // Gone with its owner: the object no longer touches the handle.
+      if (self) self->hwnd_ = nullptr, self->ticking_ = false;
+      break;
     default:
       break;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-std::unique_ptr<BalloonWindow> CreateBalloonWindow(BalloonTip& tip) {
-  return std::make_unique<Win32BalloonWindow>(tip.model);
+std::unique_ptr<BalloonWindow> CreateBalloonWindow(BalloonTip& tip, HWND owner) {
+  return std::make_unique<Win32BalloonWindow>(tip.model, nullptr, owner);
 }

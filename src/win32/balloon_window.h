@@ -11,8 +11,10 @@
 class Win32BalloonWindow : public BalloonWindow {
  public:
   // `clock`: milliseconds the pop-up times come from; null: the steady clock, which is
-  // what the program's ClockService gives.
-  explicit Win32BalloonWindow(BalloonTipModel& model, std::function<std::int64_t()> clock = nullptr);
+  // what the program's ClockService gives. `owner`: the window the tip belongs to; the
+  // tip stays with it (above it, hidden while it is minimized) and off the task bar.
+  explicit Win32BalloonWindow(BalloonTipModel& model, std::function<std::int64_t()> clock = nullptr,
+                              HWND owner = nullptr);
   ~Win32BalloonWindow() override;
 
   HWND window() const { return hwnd_; }

@@ -321,8 +321,8 @@ void CreateControlPeers(OpenWindow& window, FontCache& fonts, TextRasterizer* ra
   for (Control* c : controls) {
     if (c->kind() == ControlKind::TabControl) continue;
     if (c->kind() == ControlKind::BalloonTip) {
-      // A window of its own over everything; it only reads the model.
-      if (auto balloon = CreateBalloonWindow(static_cast<BalloonTip&>(*c)))
+      // A window of its own over everything, owned by this one; it only reads the model.
+      if (auto balloon = CreateBalloonWindow(static_cast<BalloonTip&>(*c), window.hwnd))
         window.balloons.push_back(std::move(balloon));
       continue;
     }

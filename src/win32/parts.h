@@ -17,12 +17,13 @@
 HWND CreateBoardWindow(SpriteBoard& board, HWND parent, std::shared_ptr<bool> alive);
 
 // The balloon tip: a layered, non-activating tool window transparent to input, ticking
-// the model on its own timer. Deleting it destroys the window.
+// the model on its own timer, owned by the window `owner` it belongs to. Deleting it
+// destroys the window.
 class BalloonWindow {
  public:
   virtual ~BalloonWindow() = default;
 };
-std::unique_ptr<BalloonWindow> CreateBalloonWindow(BalloonTip& tip);
+std::unique_ptr<BalloonWindow> CreateBalloonWindow(BalloonTip& tip, HWND owner);
 
 // The web box: the system's web browser control in a child window at the control's
 // rectangle. Null when the control cannot be created: the program runs on without it.
