@@ -118,13 +118,19 @@ class WineInstaller : public ::testing::Test {
   }
 
   // The uninstall entry's values by name; empty when there is no entry.
+  // Asked again when nothing comes back: on a loaded machine one `reg query` now and then
+  // prints nothing at all, though the key is there.
   std::map<std::string, std::string> UninstallEntry() {
     std::map<std::string, std::string> values;
-    for (const std::string& line : WineLines({"reg", "query", kUninstallKey})) {
-      const size_t type = line.find("    REG_");
-      if (type == std::string::npos || line.rfind("    ", 0) != 0) continue;
-      const size_t value = line.find("    ", type + 4);
-      values[line.substr(4, type - 4)] = value == std::string::npos ? "" : line.substr(value + 4);
+    Settle();
+    for (int attempt = 0; attempt < 3 && values.empty(); ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::seconds(1));
+      for (const std::string& line : WineLines({"reg", "query", kUninstallKey})) {
+        const size_t type = line.find("    REG_");
+        if (type == std::string::npos || line.rfind("    ", 0) != 0) continue;
+        const size_t value = line.find("    ", type + 4);
+        values[line.substr(4, type - 4)] = value == std::string::npos ? "" : line.substr(value + 4);
+      }
     }
     return values;
   }
@@ -174,6 +180,7 @@ TEST_F(WineInstaller, InstallsPerUserUpgradesKeepingTheUsersDataAndUninstallsLea
   EXPECT_EQ(entry["UninstallString"], "\"" + installedAt + "\\uninstall.exe\"");
   EXPECT_EQ(entry["QuietUninstallString"], "\"" + installedAt + "\\uninstall.exe\" /S");
   // EstimatedSize is in KiB: about what the folder holds.
+  ASSERT_FALSE(entry["EstimatedSize"].empty());
   const long kib = std::stol(entry["EstimatedSize"], nullptr, 16);
   long bytes = 0;
   for (const auto& e : fs::recursive_directory_iterator(installDir_))
