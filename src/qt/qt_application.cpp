@@ -8,6 +8,7 @@
 #include <QStyleFactory>
 
 #include "base/fatal_error.h"
+#include "qt/modal_focus.h"
 #include "qt/qt_text_rasterizer.h"
 #include "ui/services.h"
 
@@ -31,6 +32,7 @@ void SetUpQtApplication(QApplication& app) {
   // The app id (Wayland) matches the menu entry, so the desktop shows its icon and
   // groups the window with its launcher.
   QGuiApplication::setDesktopFileName(QStringLiteral("com.vinkabo.Vinkabo"));
+  KeepModalWindowsFocused(app);
 }
 
 void InstallFatalErrorMessageBox(MessageBoxService& messageBox) {
