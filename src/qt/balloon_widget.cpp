@@ -115,13 +115,26 @@ void BalloonWidget::Tick() {
                  v.layout.tipX != view_.layout.tipX || v.layout.tipY != view_.layout.tipY ||
                  v.layout.body.left != view_.layout.body.left || v.layout.body.top != view_.layout.body.top;
   view_ = v;
+  if (!PositionsKnown() && Blocked()) {
+    // On Wayland the tip is a pop-up of its window, which the compositor dismisses when a
+    // modal window takes the focus; a pop-up shown or moved then is a protocol error that
+    // ends the program. A tip of a blocked window points at nothing usable anyway.
+    if (isVisible()) hide();
+    if (model_.phase == BalloonTipModel::kIdle) timer_.stop();
+    return;
+  }
   if (!v.visible) {
     if (isVisible()) hide();
     if (model_.phase == BalloonTipModel::kIdle) timer_.stop();
     return;
   }
   QRect extent = Extent(v.layout);
-  if (geometry() != extent) setGeometry(extent);
+  if (geometry() != extent) {
+    // Wayland's pop-ups cannot move: Qt makes a new one in place of the shown one, and a
+    // frame can reach the new one before the compositor has configured it. Shown afresh.
+    if (!PositionsKnown() && isVisible()) hide();
+    setGeometry(extent);
+  }
   if (changed && PositionsKnown()) {
     // Without a compositing window manager a translucent window shows black where it
     // is transparent; the mask cuts the window to the balloon's own shape. Not on
@@ -137,6 +150,11 @@ void BalloonWidget::Tick() {
     if (!PositionsKnown()) ClearInputRegion();
   }
   if (changed) update();
+}
+
+bool BalloonWidget::Blocked() const {
+  QWindow* modal = QGuiApplication::modalWindow();
+  return owner_ && modal && owner_->windowHandle() != modal;
 }
 
 void BalloonWidget::ClearInputRegion() {

@@ -50,6 +50,8 @@ class BalloonWidget : public QWidget {
   // Gives the shown window's surface an empty input region (Wayland): clicks and moves
   // go to what lies below.
   void ClearInputRegion();
+  // A modal window other than the owner is open: the owner takes no input now.
+  bool Blocked() const;
 
   // The area of the owner window, in the coordinates pop-up points are given in.
   BalloonRect OwnerArea() const;
