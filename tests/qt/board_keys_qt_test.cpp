@@ -21,6 +21,7 @@ BoardKey Of(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString&
 }
 
 TEST(BoardKeysQt, KeysBecomeTheBoardsKeys) {
+  TestApp();  // the key events' keyboard is the application's; without one Qt makes an orphan
   EXPECT_EQ(Of(Qt::Key_Left).code, BoardKeyCode::kLeft);
   EXPECT_EQ(Of(Qt::Key_Enter, Qt::KeypadModifier).code, BoardKeyCode::kReturn);
   EXPECT_EQ(Of(Qt::Key_PageDown).code, BoardKeyCode::kPageDown);
