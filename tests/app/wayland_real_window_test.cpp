@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -242,6 +243,7 @@ class WaylandDesktop : public ::testing::Test {
   SwaySession sway_;
   WaylandPointer pointer_;
   pid_t app_ = -1, other_ = -1;
+  void ForEachModalWindow(const char* runName, const std::function<void(const char*)>& check);
 };
 
 // The compositor knows the window by the menu entry's app id; the offline tip at the
@@ -326,6 +328,29 @@ TEST_F(WaylandDesktop, ModalWindowsOpenAboveTheMainWindow) {
   ExpectOpenedOverTheMain("收藏夹管理登入");
 }
 
+// Opens the settings window (按钮2, 667, 3, 80 x 20), checks it, closes it; then the
+// password box the modify sprite asks with, and checks that.
+void WaylandDesktop::ForEachModalWindow(const char* runName, const std::function<void(const char*)>& check) {
+  password_ = Text("pw");
+  dir_ = MakeRunDirectory(runName, &opened_);
+  Launch();
+  const Rect main = Main();
+  PointAt(main.x + 667 + 40, main.y + 3 + 10);
+  Click();
+  ASSERT_FALSE(WindowOf(app_, "收藏夹设置").rect.empty()) << "no settings window";
+  Pause(300);
+  check("收藏夹设置");
+  sway_.Command("[pid=" + std::to_string(app_) + " title=\"收藏夹设置\"] kill");
+  for (int i = 0; i < 30 && !WindowOf(app_, "收藏夹设置", 100).rect.empty(); ++i) Pause(100);
+
+  const Rect modify = OnOutput(ModifyOfSlot(1));
+  PointAt(modify.x + 10, modify.y + 8);
+  Click();
+  ASSERT_FALSE(WindowOf(app_, "收藏夹管理登入").rect.empty()) << "no password box";
+  Pause(300);
+  check("收藏夹管理登入");
+}
+
 // The settings window and the password box are windows over the main one: a click on
 // the blocked main window leaves them above it. Not so on sway 1.7, which raises
 // whatever floating window is clicked and keeps no window above the one it belongs
@@ -333,26 +358,7 @@ TEST_F(WaylandDesktop, ModalWindowsOpenAboveTheMainWindow) {
 // for compositors that do.
 TEST_F(WaylandDesktop, DISABLED_ModalWindowsStayAboveTheMainWindowAfterAClickOnIt) {
   ASSERT_TRUE(pointer_.Connect(sway_.socketPath())) << "no virtual pointer";
-  password_ = Text("pw");
-  dir_ = MakeRunDirectory("wayland_modal", &opened_);
-  Launch();
-  const Rect main = Main();
-  // 按钮2 (667, 3, 80 x 20) opens the settings window.
-  PointAt(main.x + 667 + 40, main.y + 3 + 10);
-  Click();
-  ASSERT_FALSE(WindowOf(app_, "收藏夹设置").rect.empty()) << "no settings window";
-  Pause(300);
-  ExpectStaysAboveAfterAClickOnTheMain("收藏夹设置");
-  sway_.Command("[pid=" + std::to_string(app_) + " title=\"收藏夹设置\"] kill");
-  for (int i = 0; i < 30 && !WindowOf(app_, "收藏夹设置", 100).rect.empty(); ++i) Pause(100);
-
-  // The modify sprite asks for the manager's password in an input box.
-  const Rect modify = OnOutput(ModifyOfSlot(1));
-  PointAt(modify.x + 10, modify.y + 8);
-  Click();
-  ASSERT_FALSE(WindowOf(app_, "收藏夹管理登入").rect.empty()) << "no password box";
-  Pause(300);
-  ExpectStaysAboveAfterAClickOnTheMain("收藏夹管理登入");
+  ForEachModalWindow("wayland_modal", [this](const char* title) { ExpectStaysAboveAfterAClickOnTheMain(title); });
 }
 
 // A click on the blocked main window gives it the focus for a moment; the modal window
@@ -360,24 +366,8 @@ TEST_F(WaylandDesktop, DISABLED_ModalWindowsStayAboveTheMainWindowAfterAClickOnI
 TEST_F(WaylandDesktop, AClickOnTheBlockedMainWindowGivesTheFocusBackToTheModalWindow) {
   ASSERT_TRUE(pointer_.Connect(sway_.socketPath())) << "no virtual pointer";
   sway_.Command("focus_on_window_activation smart");
-  password_ = Text("pw");
-  dir_ = MakeRunDirectory("wayland_refocus", &opened_);
-  Launch();
-  const Rect main = Main();
-  PointAt(main.x + 667 + 40, main.y + 3 + 10);
-  Click();
-  ASSERT_FALSE(WindowOf(app_, "收藏夹设置").rect.empty()) << "no settings window";
-  Pause(300);
-  ExpectTheFocusComesBackAfterAClickOnTheMain("收藏夹设置");
-  sway_.Command("[pid=" + std::to_string(app_) + " title=\"收藏夹设置\"] kill");
-  for (int i = 0; i < 30 && !WindowOf(app_, "收藏夹设置", 100).rect.empty(); ++i) Pause(100);
-
-  const Rect modify = OnOutput(ModifyOfSlot(1));
-  PointAt(modify.x + 10, modify.y + 8);
-  Click();
-  ASSERT_FALSE(WindowOf(app_, "收藏夹管理登入").rect.empty()) << "no password box";
-  Pause(300);
-  ExpectTheFocusComesBackAfterAClickOnTheMain("收藏夹管理登入");
+  ForEachModalWindow("wayland_refocus",
+                     [this](const char* title) { ExpectTheFocusComesBackAfterAClickOnTheMain(title); });
 }
 
 // Another program has the keyboard: the hover tip comes as a pop-up of the main window
