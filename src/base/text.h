@@ -2,6 +2,7 @@
 // Every text the program holds, stores or compares is GBK (code page 936) bytes.
 // Unicode appears only at the edges: the window toolkit and the host file system.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,10 @@ Text Utf8ToGbk(std::string_view utf8);
     static const Text converted = Utf8ToGbk(utf8_literal);     \
     return converted;                                          \
   }())
+
+// Length of the character at the start of a non-empty `s`, 1 for a byte that starts none.
+std::size_t GbkCharLength(std::string_view s);
+std::size_t Utf8CharLength(std::string_view s);
 
 // Decimal text of a number, as the program shows numbers in its messages.
 Text NumberText(long long value);

@@ -42,14 +42,10 @@ void ShowMatches(Program& program) {
   ShowTyped(program);
 }
 
-// The length of the last GBK character of `text`: a lead byte of 0x81 or more takes
-// the byte after it.
+// The length of the last GBK character of `text`.
 size_t LastCharacterLength(const Text& text) {
   size_t i = 0, last = 0;
-  while (i < text.size()) {
-    last = static_cast<unsigned char>(text[i]) >= 0x81 && i + 1 < text.size() ? 2 : 1;
-    i += last;
-  }
+  for (; i < text.size(); i += last) last = GbkCharLength(std::string_view(text).substr(i));
   return last;
 }
 
